@@ -1,0 +1,300 @@
+// Memory and string primitives: the stated examples as tables, every
+// processor variant of the vectorised primitives against the plain forms
+// over all lengths to 300 and every alignment, guard-page runs that fault on
+// any access outside the range, and the overlap rules of both copies.
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "guard.h"
+#include "scalar.h"
+#include "simd.h"
+#include "support.h"
+
+using namespace tktest;
+
+namespace {
+
+// ---- stated examples -----------------------------------------------------
+
+TEST(Primitives, Examples)
+{
+    EXPECT_EQ(skUnsup(), static_cast<int32_t>(0x803FC004));
+    EXPECT_EQ(skStrLen(nullptr), 0u);
+    EXPECT_EQ(skStrLen(reinterpret_cast<const uint8_t *>("")), 0u);
+    EXPECT_EQ(skStrLen(reinterpret_cast<const uint8_t *>("abc")), 3u);
+    const uint32_t t0[] = {0, 5}, t3[] = {1, 2, 3, 0};
+    EXPECT_EQ(skStrTLen(t0), 0u);
+    EXPECT_EQ(skStrTLen(t3), 3u);
+    EXPECT_EQ(skStrTLen(nullptr), 0u);
+
+    uint8_t dst[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+    skStrCpy(nullptr, dst);
+    EXPECT_EQ(dst[0], 0);
+    EXPECT_EQ(dst[1], 9);
+    skStrCpy(reinterpret_cast<const uint8_t *>("ab"), dst);
+    EXPECT_EQ(std::memcmp(dst, "ab\0\x09", 4), 0);
+    skStrCpy(reinterpret_cast<const uint8_t *>("ab"), nullptr);
+    uint32_t tdst[4] = {7, 7, 7, 7};
+    skStrTCpy(nullptr, tdst);
+    EXPECT_EQ(tdst[0], 0u);
+    skStrTCpy(t3, tdst);
+    EXPECT_EQ(tdst[2], 3u);
+    EXPECT_EQ(tdst[3], 0u);
+
+    const uint8_t blanks[] = {' ', ' ', ' '}, bbx[] = {' ', ' ', 'x'};
+    EXPECT_EQ(skMemNot(0x20, blanks, 0), 1);
+    EXPECT_EQ(skMemNot(0x20, blanks, 3), 1);
+    EXPECT_EQ(skMemNot(0x120, blanks, 3), 1) << "low 8 bits only";
+    EXPECT_EQ(skMemNot(0x20, bbx, 3), 0);
+    const uint32_t tb[] = {0x20, 0x20, 0x41};
+    EXPECT_EQ(skMemTNot(0x20, tb, 0), 1);
+    EXPECT_EQ(skMemTNot(0x20, tb, 2), 1);
+    EXPECT_EQ(skMemTNot(0x20, tb, 3), 0);
+
+    const uint8_t x80 = 0x80, x7f = 0x7F;
+    EXPECT_EQ(skMemCmp(&x80, &x7f, 1), 1);
+    EXPECT_EQ(skMemCmp(&x7f, &x80, 1), -1);
+    EXPECT_EQ(skMemCmp(&x80, &x7f, 0), 0);
+    const uint32_t big = 0x10FFFF, a41 = 0x41, top = 0x80000000u, one = 1;
+    EXPECT_EQ(skWMemCmp(&big, &a41, 1), 1);
+    EXPECT_EQ(skWMemCmp(&a41, &big, 1), -1);
+    EXPECT_EQ(skWMemCmp(&top, &one, 1), 1) << "0x7FFFFFFF is positive";
+    EXPECT_EQ(skWMemCmp(&one, &top, 1), -1);
+
+    const uint8_t *abc = reinterpret_cast<const uint8_t *>("abcabc");
+    EXPECT_EQ(skMemScan(abc, 6, 'c'), 2);
+    EXPECT_EQ(skMemScan(abc, 6, 'z'), -1);
+    EXPECT_EQ(skMemScan(abc, 0, 'a'), -1);
+    EXPECT_EQ(skMemScan(nullptr, 6, 'a'), -1);
+    EXPECT_EQ(skMemScan(abc, 6, 'c' + 0x100), 2) << "low 8 bits only";
+    EXPECT_EQ(skMemNScan(blanks, 3, 0x20), -1);
+    EXPECT_EQ(skMemNScan(bbx, 3, 0x20), 2);
+    EXPECT_EQ(skMemNScan(nullptr, 3, 0x20), -1);
+    EXPECT_EQ(skMemTNScan(tb, 3, 0x20), 2);
+    EXPECT_EQ(skMemTNScan(tb, 0, 0x21), -1);
+    EXPECT_EQ(skMemTNScan(nullptr, 3, 0x20), -1);
+
+    const double miss[] = {1.0, missing()}, nan2[] = {std::nan("7")},
+                 inf[] = {INFINITY, -INFINITY, 0.0};
+    EXPECT_EQ(skMissArray(miss, 2), 1);
+    EXPECT_EQ(skMissArray(miss, 1), 0);
+    EXPECT_EQ(skMissArray(nan2, 1), 1);
+    EXPECT_EQ(skMissArray(inf, 3), 0);
+    EXPECT_EQ(skMissArray(miss, 0), 0);
+
+    uint8_t fill[5] = {1, 2, 3, 4, 5};
+    skMemSet(fill, 0x141, 4);
+    EXPECT_EQ(std::memcmp(fill, "AAAA\x05", 5), 0);
+    uint32_t tfill[3] = {1, 2, 3};
+    skMemTSet(tfill, 0xDEADBEEF, 2);
+    EXPECT_EQ(tfill[1], 0xDEADBEEFu);
+    EXPECT_EQ(tfill[2], 3u);
+}
+
+// ---- copies --------------------------------------------------------------
+
+TEST(Copies, StatedOverlapExamples)
+{
+    char b[] = "abcde";
+    EXPECT_EQ(skMemCpy(b, b + 1, 4), b + 1);
+    EXPECT_STREQ(b, "aaaaa");
+    char c[] = "abcde";
+    skMemSCpy(c, c + 1, 4);
+    EXPECT_STREQ(c, "aabcd");
+    char z[] = "xy";
+    EXPECT_EQ(skMemCpy(z, z + 1, 0), z + 1);
+    EXPECT_STREQ(z, "xy");
+}
+
+// Both copies at every distance in both directions, on both sides of the
+// 96-byte block-copy threshold, against plain models: an ascending byte
+// loop for skMemCpy and a move for skMemSCpy.
+TEST(Copies, EveryOverlapAgainstModels)
+{
+    std::vector<uint8_t> pattern(1000);
+    for (size_t i = 0; i < pattern.size(); i++)
+        pattern[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (int64_t n : {1, 2, 10, 95, 96, 97, 150, 300}) {
+        for (int64_t shift = -n - 3; shift <= n + 3; shift++) {
+            std::vector<uint8_t> got = pattern, model = pattern;
+            const int64_t src = 320, dst = src + shift;
+            skMemCpy(got.data() + src, got.data() + dst, n);
+            for (int64_t i = 0; i < n; i++)
+                model[dst + i] = model[src + i];
+            ASSERT_EQ(got, model) << "skMemCpy n " << n << " shift " << shift;
+
+            got = pattern;
+            model = pattern;
+            skMemSCpy(got.data() + src, got.data() + dst, static_cast<uint64_t>(n));
+            std::memmove(model.data() + dst, model.data() + src, n);
+            ASSERT_EQ(got, model) << "skMemSCpy n " << n << " shift " << shift;
+        }
+    }
+}
+
+TEST(Copies, DupFromPool)
+{
+    tkhost::Kernel kernel;
+    tkhost::Pool pool(kernel, "test", nullptr);
+    const char text[] = "abcdef";
+    void *copy = skMemDup(text, 6, pool.object());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(std::memcmp(copy, text, 6), 0);
+    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 1);
+    EXPECT_EQ(kernel.log.events().back(), "pool.alloc 6 flags 0");
+
+    EXPECT_EQ(skMemDup(nullptr, 6, pool.object()), nullptr);
+    EXPECT_EQ(skMemDup(text, 6, nullptr), nullptr);
+    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 1) << "null arguments never reach the pool";
+    EXPECT_NE(skMemDup(text, 0, pool.object()), nullptr) << "zero bytes still asks the pool";
+    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 2);
+    kernel.fail_alloc = true;
+    EXPECT_EQ(skMemDup(text, 6, pool.object()), nullptr);
+}
+
+// ---- vectorised variants against the plain forms -------------------------
+
+struct Variant {
+    const char *name;
+    bool available;
+    decltype(&sk_sse2_MemSet) MemSet;
+    decltype(&sk_sse2_MemTSet) MemTSet;
+    decltype(&sk_sse2_MemScan) MemScan;
+    decltype(&sk_sse2_MemNScan) MemNScan;
+    decltype(&sk_sse2_MemTNScan) MemTNScan;
+    decltype(&sk_sse2_MemNot) MemNot;
+    decltype(&sk_sse2_MemTNot) MemTNot;
+    decltype(&sk_sse2_MemCmp) MemCmp;
+    decltype(&sk_sse2_WMemCmp) WMemCmp;
+    decltype(&sk_sse2_StrUp) StrUp;
+    decltype(&sk_sse2_StrLow) StrLow;
+};
+
+#define SK_VARIANT(isa, ok)                                                                   \
+    Variant{#isa,          ok,                   sk_##isa##_MemSet,  sk_##isa##_MemTSet,      \
+            sk_##isa##_MemScan, sk_##isa##_MemNScan, sk_##isa##_MemTNScan, sk_##isa##_MemNot, \
+            sk_##isa##_MemTNot, sk_##isa##_MemCmp, sk_##isa##_WMemCmp, sk_##isa##_StrUp,     \
+            sk_##isa##_StrLow}
+
+std::vector<Variant> variants()
+{
+    return {SK_VARIANT(sse2, true), SK_VARIANT(avx2, __builtin_cpu_supports("avx2") != 0),
+            Variant{"exported", true, skMemSet, skMemTSet, skMemScan, skMemNScan, skMemTNScan,
+                    skMemNot, skMemTNot, skMemCmp, skWMemCmp, skStrUp, skStrLow}};
+}
+
+constexpr int kMaxLen = 300;
+
+// Runs every variant's every function over [p, p + n) and checks it against
+// the plain forms; p and q are ranges of n units the caller laid out.
+void check_all(const Variant &v, uint8_t *p, uint8_t *q, int64_t n, uint8_t value,
+               std::mt19937 &rng)
+{
+    const uint64_t un = static_cast<uint64_t>(n);
+    SCOPED_TRACE(std::string(v.name) + " n=" + std::to_string(n));
+    // Bytes: all equal to value but for up to two planted others.
+    std::memset(p, value, un);
+    std::memset(q, value, un);
+    if (n > 0 && rng() % 4 != 0) {
+        p[rng() % un] = static_cast<uint8_t>(value ^ (1 + rng() % 255));
+        p[rng() % un] = static_cast<uint8_t>(value ^ (1 + rng() % 255));
+    }
+    ASSERT_EQ(v.MemNScan(p, un, value), sk_ref_MemNScan(p, un, value));
+    ASSERT_EQ(v.MemNot(value, p, un), sk_ref_MemNot(value, p, un));
+    ASSERT_EQ(v.MemCmp(p, q, un), sk_ref_MemCmp(p, q, un));
+    ASSERT_EQ(v.MemCmp(q, p, un), sk_ref_MemCmp(q, p, un));
+    uint8_t other = n > 0 ? p[rng() % un] : 0;
+    ASSERT_EQ(v.MemScan(p, un, other), sk_ref_MemScan(p, un, other));
+    ASSERT_EQ(v.MemScan(p, un, value ^ 0x55), sk_ref_MemScan(p, un, value ^ 0x55));
+
+    // Case conversion on random bytes.
+    for (uint64_t i = 0; i < un; i++)
+        p[i] = q[i] = static_cast<uint8_t>(rng());
+    v.StrUp(p, n);
+    sk_ref_StrUp(q, n);
+    ASSERT_EQ(std::memcmp(p, q, un), 0);
+    v.StrLow(p, n);
+    sk_ref_StrLow(q, n);
+    ASSERT_EQ(std::memcmp(p, q, un), 0);
+
+    // Fills.
+    v.MemSet(p, value + 0x300, n);
+    sk_ref_MemSet(q, value, n);
+    ASSERT_EQ(std::memcmp(p, q, un), 0);
+
+    // 4-byte units over the same storage: n / 4 units.
+    int64_t un4 = n / 4;
+    uint32_t *pw = reinterpret_cast<uint32_t *>(p), *qw = reinterpret_cast<uint32_t *>(q);
+    uint32_t w = 0x00200000u | value;
+    v.MemTSet(pw, w, un4);
+    sk_ref_MemTSet(qw, w, un4);
+    ASSERT_EQ(std::memcmp(p, q, un), 0);
+    if (un4 > 0 && rng() % 4 != 0)
+        pw[rng() % un4] = w ^ (1u << (rng() % 32));
+    ASSERT_EQ(v.MemTNScan(pw, un4, w), sk_ref_MemTNScan(pw, un4, w));
+    ASSERT_EQ(v.MemTNot(w, pw, static_cast<uint64_t>(un4)),
+              sk_ref_MemTNot(w, pw, static_cast<uint64_t>(un4)));
+    ASSERT_EQ(v.WMemCmp(pw, qw, static_cast<uint64_t>(un4)),
+              sk_ref_WMemCmp(pw, qw, static_cast<uint64_t>(un4)));
+    ASSERT_EQ(v.WMemCmp(qw, pw, static_cast<uint64_t>(un4)),
+              sk_ref_WMemCmp(qw, pw, static_cast<uint64_t>(un4)));
+}
+
+TEST(Vectorised, EveryLengthAndAlignment)
+{
+    std::mt19937 rng(99);
+    std::vector<uint8_t> a(kMaxLen + 128), b(kMaxLen + 128);
+    for (const auto &v : variants()) {
+        if (!v.available)
+            continue;
+        for (int64_t n = 0; n <= kMaxLen; n++)
+            for (int off = 0; off < 64; off += (n < 80 ? 1 : 7)) {
+                uint8_t value = static_cast<uint8_t>(rng());
+                check_all(v, a.data() + off, b.data() + (off * 5 + 3) % 64, n, value, rng);
+                if (HasFatalFailure())
+                    return;
+            }
+    }
+}
+
+// Each range ends where an inaccessible page begins, or starts where one
+// ends: a read or write past either end faults.
+TEST(Vectorised, NothingOutsideTheRange)
+{
+    std::mt19937 rng(5);
+    for (const auto &v : variants()) {
+        if (!v.available)
+            continue;
+        for (Placement where : {Placement::End, Placement::Start})
+            for (int64_t n = 0; n <= kMaxLen; n++) {
+                GuardedRange p(static_cast<size_t>(n), where), q(static_cast<size_t>(n), where);
+                check_all(v, p.data(), q.data(), n, static_cast<uint8_t>(rng()), rng);
+                if (HasFatalFailure())
+                    return;
+            }
+    }
+}
+
+// The non-vectorised readers under the same guard.
+TEST(Primitives, ScalarReadersStayInRange)
+{
+    for (int64_t n = 0; n <= 64; n++) {
+        GuardedRange p(static_cast<size_t>(n) + 1, Placement::End);
+        std::memset(p.data(), 'x', static_cast<size_t>(n));
+        p.data()[n] = 0;
+        EXPECT_EQ(skStrLen(p.data()), static_cast<uint64_t>(n));
+        GuardedRange d(static_cast<size_t>(n) + 1, Placement::End);
+        skStrCpy(p.data(), d.data());
+        EXPECT_EQ(std::memcmp(p.data(), d.data(), static_cast<size_t>(n) + 1), 0);
+        GuardedRange m(static_cast<size_t>(n) * 8, Placement::End);
+        for (int64_t i = 0; i < n; i++)
+            m.as<double>()[i] = 1.0;
+        EXPECT_EQ(skMissArray(m.as<double>(), static_cast<uint64_t>(n)), 0);
+        GuardedRange c(static_cast<size_t>(n), Placement::End);
+        skMemCpy(p.data(), c.data(), n);
+        skMemSCpy(p.data(), c.data(), static_cast<uint64_t>(n));
+    }
+}
+
+} // namespace
