@@ -279,7 +279,7 @@ int32_t StringService::default_convert(uint8_t *buf, int64_t count)
     int64_t out = 0;
     for (int64_t i = 0; i < count;) {
         if (i + 2 < count && buf[i] == 0xEF && (buf[i + 1] == 0xBC || buf[i + 1] == 0xBD)) {
-            unsigned cp = 0xFF00u + ((buf[i + 1] & 0x3Fu) << 6) + (buf[i + 2] & 0x3Fu);
+            unsigned cp = 0xF000u + ((buf[i + 1] & 0x3Fu) << 6) + (buf[i + 2] & 0x3Fu);
             if (cp >= 0xFF01 && cp <= 0xFF5E) {
                 buf[out++] = static_cast<uint8_t>(cp - 0xFF01 + 0x21);
                 i += 3;

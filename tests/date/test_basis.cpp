@@ -1,0 +1,169 @@
+// The basis parsers called directly: the basis-text table for both, the
+// token reader's edges, the 256-unit working copies, the string service
+// call of zdatdciS, and random texts that must never crash or change the
+// caller's text.
+#include <random>
+#include <vector>
+
+#include "basis_table.h"
+#include "guard.h"
+#include "host_fixture.h"
+
+using namespace tktest;
+
+namespace {
+
+class Basis : public WithKernel {
+protected:
+    int parse32(const std::u32string &s, int32_t *code)
+    {
+        return zdatdci(reinterpret_cast<const uint32_t *>(s.data()), static_cast<int32_t>(s.size()),
+                       1, code, nullptr);
+    }
+    int parse8(const std::string &s, int32_t *code)
+    {
+        return zdatdciS(reinterpret_cast<const uint8_t *>(s.data()), static_cast<int32_t>(s.size()),
+                        1, code, context.object());
+    }
+    tkhost::StringService strings;
+    tkhost::CallContext context{&strings};
+};
+
+TEST_F(Basis, TableForBothParsers)
+{
+    for (const auto &r : kBasisRows) {
+        int32_t code = 99;
+        EXPECT_EQ(parse32(widen(r.text), &code), r.utf32 == 0) << r.text;
+        EXPECT_EQ(code, r.utf32) << "zdatdci: " << r.text;
+        code = 99;
+        EXPECT_EQ(parse8(r.text, &code), r.bytes == 0) << r.text;
+        EXPECT_EQ(code, r.bytes == 0 ? -1 : r.bytes) << "zdatdciS: " << r.text;
+    }
+}
+
+// get_conv_part reads only the bytes it is given: each text sits right
+// before an inaccessible page.
+TEST_F(Basis, TokenReaderEdges)
+{
+    struct Row {
+        const char *text;
+        int part, used;
+    };
+    const Row rows[] = {
+        {"ACTUA", 2, 3}, {"ACTUAL", 2, 6}, {"AC", -1, 2},  {"A", -1, 2},   {"AGE", 3, 3},
+        {"AG", -1, 2},   {"365", 4, 3},    {"360", 5, 3},  {"36", -1, 3},  {"36x", -1, 3},
+        {"30", 6, 2},    {"3", -1, 2},     {"3x", -1, 2},  {"xyz", -1, 3}, {"//ACT", 2, 5},
+        {"B3", -1, 3},   {"ACTUALLY", 2, 6}, {"AXE", -1, 2},
+    };
+    for (const auto &r : rows) {
+        size_t n = std::strlen(r.text);
+        GuardedRange g(n, Placement::End);
+        std::memcpy(g.data(), r.text, n);
+        const uint8_t *cursor = g.data();
+        EXPECT_EQ(get_conv_part(&cursor, static_cast<int32_t>(n)), r.part) << r.text;
+        EXPECT_EQ(cursor - g.data(), r.used) << r.text;
+    }
+    const uint8_t *cursor = reinterpret_cast<const uint8_t *>("ACT");
+    const uint8_t *start = cursor;
+    EXPECT_EQ(get_conv_part(&cursor, 0), -1);
+    EXPECT_EQ(get_conv_part(&cursor, -4), -1);
+    EXPECT_EQ(cursor, start) << "no bytes, no move";
+
+    uint8_t actua[] = {'a', 'c', 't', 'u', 'a'};
+    EXPECT_EQ(get_convention(actua, 5), 2);
+    EXPECT_EQ(actua[0], 'A') << "get_convention upper-cases its caller's text";
+}
+
+// Only the first 256 characters or bytes are examined.
+TEST_F(Basis, WorkingCopyLimit)
+{
+    for (int pad : {250, 252, 253, 254, 255, 256, 300}) {
+        std::string s = std::string(static_cast<size_t>(pad), 'x') + "AGE";
+        bool seen = pad + 3 <= 256;
+        int32_t code = 0;
+        EXPECT_EQ(parse32(widen(s), &code), seen ? 0 : 1) << pad;
+        EXPECT_EQ(parse8(s, &code), seen ? 0 : 1) << pad;
+    }
+    // Trailing blanks past 256 are never trimmed into view.
+    std::string s = "ACT" + std::string(300, ' ') + "/360";
+    int32_t code = 0;
+    EXPECT_EQ(parse32(widen(s), &code), 1);
+}
+
+TEST_F(Basis, StringServiceCall)
+{
+    int64_t seen = -1;
+    strings.set_convert([&](uint8_t *buf, int64_t count) {
+        seen = count;
+        return tkhost::StringService::default_convert(buf, count);
+    });
+    int32_t code = 0;
+    EXPECT_EQ(parse8(std::string(400, 'x'), &code), 1);
+    EXPECT_EQ(seen, 256);
+    EXPECT_EQ(parse8("act/365", &code), 0);
+    EXPECT_EQ(seen, 7);
+    EXPECT_EQ(strings.calls[TKH_STR_CONVERT], 2);
+    // The converted text is what gets read: full-width letters become ASCII.
+    EXPECT_EQ(parse8("\xEF\xBC\xA1\xEF\xBC\xA7\xEF\xBC\xA5", &code), 0);
+    EXPECT_EQ(code, 5);
+    // The count the service returns bounds what is read.
+    strings.set_convert([](uint8_t *, int64_t) { return 3; });
+    EXPECT_EQ(parse8("ACT/360", &code), 0);
+    EXPECT_EQ(code, 2);
+    strings.set_convert([](uint8_t *, int64_t) { return 0; });
+    EXPECT_EQ(parse8("AGE", &code), 1);
+    EXPECT_EQ(code, -1);
+    // zdatdci never calls the host for ASCII text.
+    EXPECT_EQ(parse32(U"act/365", &code), 0);
+    EXPECT_EQ(kernel.calls.total(), 0);
+}
+
+TEST_F(Basis, NegativeLengthsReadNothing)
+{
+    GuardedRange g(0, Placement::End);
+    int32_t code = 7;
+    EXPECT_EQ(zdatdci(g.as<uint32_t>(), -5, 1, &code, nullptr), 1);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(zdatdciS(g.data(), -5, 1, &code, context.object()), 1);
+    EXPECT_EQ(code, -1);
+    EXPECT_EQ(get_convention(g.data(), -5), -1);
+}
+
+// Random texts built from the tokens and their pieces: every result is a
+// code from 1 to 5 or a rejection with the stated stored code, the
+// caller's text is untouched, and zdatdci upper-cases as a person expects.
+TEST_F(Basis, RandomTexts)
+{
+    std::mt19937 rng(17);
+    const std::vector<std::string> pieces = {"30", "360", "365", "ACT", "act", "ACTUAL", "AGE",
+                                             "age", "/", " ", "A", "3", "6", "0", "5", "x",
+                                             "\xC3\xA9", "U", "AL", "C", "T", "\t"};
+    for (int i = 0; i < 20000; i++) {
+        std::string s;
+        int count = static_cast<int>(rng() % 8);
+        if (i % 500 == 0)
+            count = 120; // past 256 bytes
+        for (int k = 0; k < count; k++)
+            s += pieces[rng() % pieces.size()];
+        std::u32string w = widen(s);
+        const std::u32string w_before = w;
+        const std::string s_before = s;
+        int32_t c32 = 99, c8 = 99;
+        int r32 = parse32(w, &c32), r8 = parse8(s, &c8);
+        ASSERT_EQ(w, w_before);
+        ASSERT_EQ(s, s_before);
+        ASSERT_TRUE(r32 == 0 ? c32 >= 1 && c32 <= 5 : r32 == 1 && c32 == 0) << s;
+        ASSERT_TRUE(r8 == 0 ? c8 >= 1 && c8 <= 5 : r8 == 1 && c8 == -1) << s;
+        // Case does not matter to either parser.
+        std::string up = s;
+        for (char &ch : up)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        int32_t u32 = 0, u8 = 0;
+        parse32(widen(up), &u32);
+        parse8(up, &u8);
+        ASSERT_EQ(u32, c32) << s;
+        ASSERT_EQ(u8, c8) << s;
+    }
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+// The forwarders: message and status reports with a variable tail read
+// back intact by the stand-in message service, the locale query, and the
+// byte-string operations built on the string service.
+#include "host_fixture.h"
+
+using namespace tktest;
+
+namespace {
+
+TEST(Forward, MessagesCarryTheirTail)
+{
+    tkhost::MessageService svc;
+    char buf[128];
+    int64_t len = -1;
+    EXPECT_EQ(tklMessageToBuf(svc.object(), buf, sizeof buf, &len, 2, "%d|%.17g|%s|%lld|%a", 42,
+                              0.1, "txt", -5LL, -0.0),
+              0);
+    EXPECT_STREQ(buf, "INFO: 42|0.10000000000000001|txt|-5|-0x0p+0");
+    EXPECT_EQ(len, static_cast<int64_t>(std::strlen(buf)));
+    EXPECT_EQ(tklMessageToBuf(svc.object(), buf, 8, &len, 2, "%s", "truncated text"), 1);
+    EXPECT_STREQ(buf, "INFO: t");
+
+    EXPECT_EQ(tklMessageToJnl(svc.object(), 3, "yrdif", "%.3f and %u", 2.5, 7u), 0);
+    EXPECT_EQ(tklStatusToJnl(svc.object(), 4, static_cast<int64_t>(-2143305726)), 0);
+    EXPECT_EQ(tklStatusToBuf(svc.object(), buf, sizeof buf, 4, 12345, 99LL), 0);
+    EXPECT_STREQ(buf, "ERROR: 0x00003039: Status 99.");
+    EXPECT_EQ(svc.lines(),
+              (std::vector<std::string>{
+                  "WARNING: yrdif: 2.500 and 7",
+                  "ERROR: 0x803FC002: The extension instance could not be created."}));
+    EXPECT_EQ(svc.calls[TKH_MSG_MESSAGE_TO_BUF], 2);
+    EXPECT_EQ(svc.calls[TKH_MSG_STATUS_TO_BUF], 1);
+
+    svc.set_locale("de_CH");
+    EXPECT_STREQ(tklGetLocale(svc.object(), 0), "de_CH");
+    EXPECT_EQ(tklGetLocale(svc.object(), 1), nullptr);
+    EXPECT_EQ(svc.calls[TKH_MSG_GET_LOCALE], 2);
+}
+
+TEST(Forward, StringOperations)
+{
+    tkhost::StringService svc;
+    const uint8_t *text = reinterpret_cast<const uint8_t *>("hello, world");
+    const uint8_t *set = reinterpret_cast<const uint8_t *>(",xd");
+    struct Row {
+        int32_t n;
+        int32_t want;
+        int64_t searches;
+    };
+    const Row rows[] = {{0, -1, 0}, {-3, -1, 0}, {5, -1, 5}, {6, 5, 6}, {12, 5, 6}};
+    for (const auto &r : rows) {
+        svc.calls.reset();
+        EXPECT_EQ(rdl_zstrcsp(svc.object(), text, r.n, set, 3), r.want) << r.n;
+        EXPECT_EQ(svc.calls[TKH_STR_SPAN], r.searches) << r.n;
+    }
+    const uint8_t *last = reinterpret_cast<const uint8_t *>("abcd");
+    EXPECT_EQ(rdl_zstrcsp(svc.object(), last, 4, reinterpret_cast<const uint8_t *>("d"), 1), 3);
+
+    uint8_t t[] = "a-b_c-d";
+    svc.calls.reset();
+    rdl_zstrans(svc.object(), t, 7, reinterpret_cast<const uint8_t *>("+="),
+                reinterpret_cast<const uint8_t *>("-_"), 2);
+    EXPECT_STREQ(reinterpret_cast<char *>(t), "a+b=c+d");
+    EXPECT_EQ(svc.calls[TKH_STR_SPAN], 7);
+    rdl_zstrans(svc.object(), t, 0, reinterpret_cast<const uint8_t *>("!!"),
+                reinterpret_cast<const uint8_t *>("ac"), 2);
+    rdl_zstrans(svc.object(), t, -1, reinterpret_cast<const uint8_t *>("!!"),
+                reinterpret_cast<const uint8_t *>("ac"), 2);
+    EXPECT_STREQ(reinterpret_cast<char *>(t), "a+b=c+d");
+    EXPECT_EQ(svc.calls[TKH_STR_SPAN], 7);
+
+    EXPECT_EQ(rdl_zstrlen(svc.object(), reinterpret_cast<const uint8_t *>("caf\xC3\xA9")), 5);
+
+    uint8_t out[16] = {};
+    EXPECT_EQ(rdl_zquote(svc.object(), reinterpret_cast<const uint8_t *>("it's"), 4, out, 16), 7);
+    EXPECT_STREQ(reinterpret_cast<char *>(out), "'it''s'");
+    EXPECT_EQ(rdl_zquote(svc.object(), reinterpret_cast<const uint8_t *>("long"), 4, out, 3), -1);
+}
+
+// rdl_zquote returns its preset 0 when the entry writes nothing.
+TEST(Forward, QuoteResultPreset)
+{
+    struct Silent {
+        void *words[tkhost::kWords] = {};
+    } svc;
+    svc.words[TKH_STR_QUOTE] = reinterpret_cast<void *>(
+        +[](void *, const uint8_t *, int64_t, uint8_t *, int64_t, int32_t *, int32_t) {
+            return int32_t{77};
+        });
+    uint8_t out[4];
+    EXPECT_EQ(rdl_zquote(&svc, reinterpret_cast<const uint8_t *>("a"), 1, out, 4), 0);
+}
+
+} // namespace

@@ -1,0 +1,190 @@
+// Start-up, instance creation and teardown through the loaded module, with
+// the stand-in host's fault injection: records handed to the kernel, the
+// instance layout, the function list, failure reports and call order.
+#include "host_fixture.h"
+
+using namespace tktest;
+
+namespace {
+
+class Lifecycle : public ::testing::Test {
+protected:
+    template <class T> T fn(const char *name) { return module.fn<T>(name); }
+    void *create(bool with_messages = true)
+    {
+        return fn<void *(*)(void *, void *)>("tkuyrdif")(
+            kernel.handle(), with_messages ? messages.object() : nullptr);
+    }
+    int destroy(void *inst) { return fn<int32_t (*)(void *)>("TKU_EXTNAMEDestroy")(inst); }
+
+    tkhost::Kernel kernel;
+    tkhost::MessageService messages;
+    tkhost::Module module{TK_MODULE_PATH};
+};
+
+TEST_F(Lifecycle, VersionQueriesAndHandle)
+{
+    auto extver = fn<int32_t (*)(void *, int64_t *, int64_t *)>("tkextver");
+    auto extent = fn<int32_t (*)(void *)>("tkextent");
+    void **handle = static_cast<void **>(module.symbol("Exported_TKHandle"));
+    int64_t major = 0, minor = 0;
+    EXPECT_EQ(extver(kernel.handle(), &major, &minor), 0);
+    EXPECT_EQ(major, 7);
+    EXPECT_EQ(minor, 1);
+    EXPECT_EQ(*handle, kernel.handle());
+    tkhost::Kernel other;
+    EXPECT_EQ(extent(other.handle()), 0);
+    EXPECT_EQ(*handle, other.handle()) << "the last call wins";
+
+    int64_t v[3] = {-1, -1, -1};
+    EXPECT_EQ(fn<TKVersionFn>("TKU_EXTNAMEReqVersion")(nullptr, &v[0], &v[1], &v[2]), 0);
+    EXPECT_EQ(v[0] * 100 + v[1] * 10 + v[2], 711);
+    EXPECT_EQ(fn<TKVersionFn>("TKU_EXTNAMEVersion")(nullptr, &v[0], &v[1], &v[2]), 0);
+    EXPECT_EQ(v[0] * 100 + v[1] * 10 + v[2], 700);
+    extent(nullptr);
+}
+
+TEST_F(Lifecycle, InstanceCreationAndLayout)
+{
+    void **handle = static_cast<void **>(module.symbol("Exported_TKHandle"));
+    void *before = *handle;
+    auto *inst = static_cast<TKExtInstance *>(create());
+    ASSERT_NE(inst, nullptr);
+    EXPECT_EQ(*handle, before) << "tkuyrdif leaves the global handle alone";
+
+    auto args = kernel.last_create();
+    EXPECT_EQ(args.pool_record, std::vector<uint8_t>(24, 0));
+    EXPECT_EQ(args.pool_msg_service, messages.object());
+    std::vector<uint8_t> jrec(88, 0);
+    jrec[16 + 3] = 0x40; // 0x40000000, little-endian
+    EXPECT_EQ(args.journal_record, jrec);
+    EXPECT_EQ(args.journal_zero, 0);
+    EXPECT_EQ(kernel.log.events(),
+              (std::vector<std::string>{"kernel.pool_create tku pool",
+                                        "pool.alloc 128 flags 2147483648",
+                                        "kernel.journal_create rozadevada Jnl"}));
+
+    tkhost::Pool *pool = kernel.find_pool(inst->pool);
+    ASSERT_NE(pool, nullptr);
+    EXPECT_EQ(pool->name(), "tku pool");
+    EXPECT_EQ(inst->kernel, kernel.handle());
+    EXPECT_EQ(reinterpret_cast<void *>(inst->req_version), module.symbol("TKU_EXTNAMEReqVersion"));
+    EXPECT_EQ(reinterpret_cast<void *>(inst->version), module.symbol("TKU_EXTNAMEVersion"));
+    EXPECT_EQ(reinterpret_cast<void *>(inst->destroy), module.symbol("TKU_EXTNAMEDestroy"));
+    EXPECT_EQ(inst->funcs, *static_cast<const TKFuncList *const *>(module.symbol("funclist")));
+    EXPECT_EQ(inst->journal_flag, 0);
+    tkhost::Journal *jnl = kernel.find_journal(inst->journal);
+    ASSERT_NE(jnl, nullptr);
+    EXPECT_EQ(jnl->name(), U"rozadevada Jnl");
+    EXPECT_EQ(jnl->record_flags(), 0x40000000u);
+
+    // Host-owned fields stay as the pool handed them out (zero here).
+    for (size_t off : {size_t{0}, size_t{56}, size_t{112}})
+        EXPECT_EQ(reinterpret_cast<uint8_t *>(inst)[off], 0) << off;
+    EXPECT_EQ(messages.lines().size(), 0u);
+
+    kernel.log.clear();
+    EXPECT_EQ(destroy(inst), 0);
+    EXPECT_EQ(kernel.log.events(), (std::vector<std::string>{"journal.destroy rozadevada Jnl",
+                                                             "pool.destroy tku pool"}));
+    EXPECT_EQ(kernel.live_pools(), 0);
+    EXPECT_EQ(kernel.live_journals(), 0);
+}
+
+TEST_F(Lifecycle, FunctionList)
+{
+    auto *inst = static_cast<TKExtInstance *>(create());
+    const TKFuncList *list = inst->funcs;
+    ASSERT_EQ(list->count, 2);
+    const std::u32string names[] = {U"YRDIF", U"YRDIF#"};
+    const char *entries[] = {"uwfyrdif", "uwfyrdifS"};
+    for (int i = 0; i < 2; i++) {
+        const TKFuncDesc &d = list->descs[i];
+        EXPECT_EQ(std::u32string(reinterpret_cast<const char32_t *>(d.name)), names[i]);
+        EXPECT_EQ(d.zero8, 0u);
+        EXPECT_EQ(d.min_args, 2);
+        EXPECT_EQ(d.max_args, 3);
+        EXPECT_EQ(d.word16, 84u);
+        EXPECT_EQ(d.word32, 137u);
+        for (uint8_t z : d.zero20)
+            EXPECT_EQ(z, 0);
+        for (uint8_t z : d.zero36)
+            EXPECT_EQ(z, 0);
+        EXPECT_EQ(reinterpret_cast<void *>(list->entries[i]), module.symbol(entries[i]));
+    }
+    auto *second = static_cast<TKExtInstance *>(create());
+    EXPECT_NE(second->pool, inst->pool);
+    EXPECT_EQ(second->funcs, list);
+    destroy(second);
+    destroy(inst);
+}
+
+TEST_F(Lifecycle, JournalFlagClosesTheJournalFirst)
+{
+    auto *inst = static_cast<TKExtInstance *>(create());
+    inst->journal_flag = 1; // the host's to set
+    kernel.log.clear();
+    destroy(inst);
+    EXPECT_EQ(kernel.log.events(),
+              (std::vector<std::string>{"journal.close rozadevada Jnl",
+                                        "journal.destroy rozadevada Jnl", "pool.destroy tku pool"}));
+}
+
+TEST_F(Lifecycle, FailurePaths)
+{
+    const std::string report = "ERROR: 0x803FC002: The extension instance could not be created.";
+
+    kernel.fail_pool_create = true;
+    EXPECT_EQ(create(false), nullptr);
+    EXPECT_EQ(messages.calls.total(), 0) << "no message service, no report";
+    EXPECT_EQ(create(true), nullptr);
+    EXPECT_EQ(messages.lines(), std::vector<std::string>{report});
+    EXPECT_EQ(messages.calls[TKH_MSG_STATUS_TO_JNL], 1);
+    EXPECT_EQ(kernel.calls[TKH_KERNEL_JOURNAL_CREATE], 0);
+    kernel.fail_pool_create = false;
+
+    kernel.fail_alloc = true;
+    kernel.log.clear();
+    EXPECT_EQ(create(true), nullptr);
+    EXPECT_EQ(messages.lines().size(), 2u);
+    EXPECT_EQ(messages.lines().back(), report);
+    EXPECT_EQ(kernel.log.events(),
+              (std::vector<std::string>{"kernel.pool_create tku pool",
+                                        "pool.alloc 128 flags 2147483648",
+                                        "pool.destroy tku pool"}));
+    EXPECT_EQ(kernel.live_pools(), 0);
+    kernel.fail_alloc = false;
+
+    kernel.fail_journal_create = true;
+    auto *inst = static_cast<TKExtInstance *>(create(true));
+    ASSERT_NE(inst, nullptr);
+    EXPECT_EQ(inst->journal, nullptr);
+    inst->journal_flag = 1; // ignored without a journal
+    kernel.log.clear();
+    destroy(inst);
+    EXPECT_EQ(kernel.log.events(), std::vector<std::string>{"pool.destroy tku pool"});
+    EXPECT_EQ(messages.lines().size(), 2u) << "a missing journal is not reported";
+}
+
+// The loader path the tools use: start-up, lookup by name, evaluation, teardown.
+TEST_F(Lifecycle, LoaderEndToEnd)
+{
+    {
+        tkhost::Extension ext(module, kernel, &messages);
+        EXPECT_EQ(ext.find(U"YRDIF"), module.symbol("uwfyrdif"));
+        EXPECT_EQ(ext.find(U"YRDIF#"), module.symbol("uwfyrdifS"));
+        EXPECT_EQ(ext.find(U"YRDI"), nullptr);
+        EXPECT_EQ(ext.find(U"YRDIF##"), nullptr);
+        auto e = tkhost::evaluate(ext.find(U"YRDIF"), nullptr, 14610, 15157, {});
+        EXPECT_EQ(e.status, 0);
+        EXPECT_TRUE(SameBits(e.result, 1.4958904109589042));
+        EXPECT_EQ(kernel.live_pools(), 1);
+    }
+    EXPECT_EQ(kernel.live_pools(), 0);
+    EXPECT_EQ(kernel.live_journals(), 0);
+    kernel.fail_pool_create = true;
+    EXPECT_THROW(tkhost::Extension(module, kernel, &messages), tkhost::LoadError);
+    EXPECT_THROW(tkhost::Module("/nonexistent/tkyrdif.so"), tkhost::LoadError);
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+// host_fixture.h - a test fixture that runs the module the way the host
+// does: dlopen, tkextver, tkuyrdif, the function list, call records.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "loader.h"
+#include "support.h"
+
+namespace tktest {
+
+class Hosted : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        extension = std::make_unique<tkhost::Extension>(module, kernel, &messages);
+        yrdif = extension->find(U"YRDIF");
+        yrdif_bytes = extension->find(U"YRDIF#");
+        ASSERT_NE(yrdif, nullptr);
+        ASSERT_NE(yrdif_bytes, nullptr);
+    }
+    void TearDown() override { extension.reset(); }
+
+    tkhost::Evaluation two(double d1, double d2, bool bytes = false)
+    {
+        return tkhost::evaluate(bytes ? yrdif_bytes : yrdif, context.object(), d1, d2, {});
+    }
+    tkhost::Evaluation utf32(double d1, double d2, const std::u32string &basis)
+    {
+        return tkhost::evaluate(yrdif, context.object(), d1, d2,
+                                tkhost::Basis{basis.data(), static_cast<int32_t>(basis.size())});
+    }
+    tkhost::Evaluation bytes(double d1, double d2, const std::string &basis)
+    {
+        return tkhost::evaluate(yrdif_bytes, context.object(), d1, d2,
+                                tkhost::Basis{basis.data(), static_cast<int32_t>(basis.size())});
+    }
+
+    tkhost::Kernel kernel;
+    tkhost::MessageService messages;
+    tkhost::StringService strings;
+    tkhost::CallContext context{&strings};
+    tkhost::Module module{TK_MODULE_PATH};
+    std::unique_ptr<tkhost::Extension> extension;
+    TKEntryPoint yrdif = nullptr, yrdif_bytes = nullptr;
+};
+
+// Bytes as UTF-32 characters of the same values.
+inline std::u32string widen(const std::string &s)
+{
+    std::u32string out;
+    for (unsigned char c : s)
+        out += static_cast<char32_t>(c);
+    return out;
+}
+
+} // namespace tktest
