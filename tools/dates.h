@@ -1,0 +1,28 @@
+// dates.h - the date arguments of the yrdif command: ISO 8601 calendar
+// dates or date values, converted with the module's own calendar.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace yrdif {
+
+// The module's calendar conversions, as loaded.
+struct Calendar {
+    double (*julymd)(double, double, double); // tkfmtzjulymd
+    double (*datjul)(double);                 // tkfmtzdatjul
+    double (*juldat)(double);                 // tkfmtzjuldat
+};
+
+struct ParsedDate {
+    bool ok = false;
+    double value = 0;  // the date value; NaN for a missing date ("" or ".")
+    std::string error; // why the text is not a date, when !ok
+};
+
+// Reads "2000-01-01", "+20000-12-31", "60-01-01" (two-digit year, widened
+// through the host's cutoff option), a date value such as "14610" or
+// "-0.5", or a missing date ("" or ".").
+ParsedDate parse_date(std::string_view text, const Calendar &cal);
+
+} // namespace yrdif
