@@ -8,12 +8,14 @@
  * its own rules exactly.  Both parse a copy of at most 256 units in a stack
  * buffer and never change the caller's text.
  *
- * Relies on: tkzsndx, tkzstrp, tkzstup (which may call the host's
+ * Relies on: the search and trim of tkzsndx and tkzstrp (inline, from
+ * strkernel/search.h), tkzstup (which may call the host's
  * case-mapping service), skStrUp, and entry 64 of the string service found
  * at byte 80 of the call context.
  */
 #include <string.h>
 
+#include "strkernel/search.h"
 #include "tkyrdif.h"
 
 /* Working copies hold at most this many characters or bytes. */
@@ -34,18 +36,18 @@ static const uint32_t tok_age[] = {'A', 'G', 'E'};
 static int follows(const uint32_t *s, int64_t t, const uint32_t *a, int64_t a_len,
                    const uint32_t *b, int64_t b_len)
 {
-    int64_t i = tkzsndx(s, t, a, a_len);
+    int64_t i = sk_search(s, t, a, a_len);
     if (i < 0)
         return 0;
     int64_t j = i + a_len;
     if (t - j < 3)
         return 0;
-    return tkzsndx(s + j, t - j, b, b_len) >= 0;
+    return sk_search(s + j, t - j, b, b_len) >= 0;
 }
 
 static int occurs(const uint32_t *s, int64_t t, const uint32_t *a, int64_t a_len)
 {
-    return tkzsndx(s, t, a, a_len) >= 0;
+    return sk_search(s, t, a, a_len) >= 0;
 }
 
 /* Stores the basis code of a UTF-32 text and returns 0, or stores 0 and
@@ -60,7 +62,11 @@ int32_t zdatdci(const uint32_t *text, int32_t len, int32_t flag, int32_t *code, 
     int64_t n = len <= 0 || text == nullptr ? 0 : len > BASIS_COPY_MAX ? BASIS_COPY_MAX : len;
     if (n > 0)
         memcpy(copy, text, (size_t)n * sizeof copy[0]);
-    int64_t t = tkzstrp(copy, (uint64_t)n); /* 0 .. 256 */
+    int64_t t = sk_trim(copy, (uint64_t)n); /* 0 .. 256 */
+    if (t == 0) { /* empty or all blanks: no token can match */
+        *code = 0;
+        return 1;
+    }
 
     int32_t c = 0;
     int found_360 = 0;

@@ -15,6 +15,10 @@
 #include "tkyrdif.h"
 
 const int32_t cal_dpm[12] = {31, 0, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+const int32_t cal_days_before[2][13] = {
+    {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+    {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
+};
 
 static const uint32_t cutoff_option_name[] = {'T', 'K', '_', 'N', 'A', 'M', 'E', '_', 'Y',
                                               'E', 'A', 'R', 'C', 'U', 'T', 'O', 'F', 'F'};
@@ -108,17 +112,11 @@ int32_t tkfmtzymdjul(double *year, double *month, double *day, double julian)
         *year = *month = *day = tk_missing();
         return 0;
     }
-    int m = 0; /* 0 .. 11 */
-    for (;;) {
-        int64_t len = m == 1 ? february(y) : cal_dpm[m];
-        if (rest <= len || m == 11)
-            break;
-        rest -= len;
-        m++;
-    }
+    int32_t m, d;
+    cal_month_day(rest, cal_is_leap(y), &m, &d);
     *year = (double)y;
-    *month = (double)(m + 1);
-    *day = (double)rest;
+    *month = (double)m;
+    *day = (double)d;
     return 0;
 }
 
@@ -128,10 +126,7 @@ double tkfmtzjuldat(double date)
         return date;
     if (date < CAL_DATE_MIN || !(date < CAL_DATE_END))
         return tk_missing();
-    int64_t d = (int64_t)floor(date);     /* -138061 .. 6589335 */
-    int64_t n = d + CAL_S_OFFSET;         /* 577814 .. 7305210: always positive */
-    /* Leap days before n; the divisors are 365.25 times 4, 100, 400, 4000. */
-    int64_t q = n / 1461 - n / 36525 + n / 146100 - n / 1461000 + 1;
-    int64_t y = (n - q) / 365;            /* 1582 .. 20000 */
-    return (double)(1000 * y + (d - cal_start_of_year(y)));
+    int64_t y, doy;
+    cal_year_doy((int64_t)floor(date), &y, &doy); /* floor, not truncation: -0.5 is -1 */
+    return (double)(1000 * y + doy);
 }

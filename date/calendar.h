@@ -60,6 +60,47 @@ static inline int64_t cal_start_of_year(int64_t y)
 /* Days of the months of a common year; February's length is computed. */
 extern const int32_t cal_dpm[12];
 
+/* Days before each month, in a common year [0] and a leap year [1]. */
+extern const int32_t cal_days_before[2][13];
+
+/* S(y) and the leap flag for a positive year, in unsigned 32-bit
+ * arithmetic (the quotients of positive numbers need no floor correction,
+ * and 32-bit division by a constant is a short multiply). */
+static inline int64_t cal_start_of_positive_year(uint32_t y)
+{
+    uint32_t p = y - 1;
+    return (int64_t)(365 * y + p / 4 - p / 100 + p / 400 - p / 4000) - CAL_S_OFFSET;
+}
+
+static inline int cal_is_leap_positive(uint32_t y)
+{
+    return (y % 4 == 0) & ((y % 100 != 0) | (y % 400 == 0)) & (y % 4000 != 0);
+}
+
+/* Year and day of the year (1 .. 366) of a whole date value in the
+ * calendar's range -138061 .. 6589335. */
+static inline void cal_year_doy(int64_t d, int64_t *year, int64_t *doy)
+{
+    uint32_t n = (uint32_t)(d + CAL_S_OFFSET); /* 577814 .. 7305210: always positive */
+    /* Leap days before n; the divisors are 365.25 times 4, 100, 400, 4000. */
+    uint32_t q = n / 1461 - n / 36525 + n / 146100 - n / 1461000 + 1;
+    uint32_t y = (n - q) / 365; /* 1582 .. 20000 */
+    *year = y;
+    *doy = d - cal_start_of_positive_year(y);
+}
+
+/* Month (1 .. 12) and day of a day of the year 0 .. 366, walking the months
+ * as far as the twelfth: day 0 is month 1, day 0. */
+static inline void cal_month_day(int64_t doy, int leap, int32_t *month, int32_t *day)
+{
+    const int32_t *before = cal_days_before[leap];
+    int32_t m0 = (int32_t)((doy - 1) / 31); /* 0 .. 11, the month or the one before it */
+    if (m0 < 11 && doy > before[m0 + 1])
+        m0++;
+    *month = m0 + 1;
+    *day = (int32_t)(doy - before[m0]);
+}
+
 /* Widens a two-digit year (0..99) through the cutoff year, read afresh from
  * the host option TK_NAME_YEARCUTOFF. */
 int64_t cal_widen_year(int64_t yy);

@@ -2,20 +2,20 @@
  * engine.cpp - zdatdif, the difference of two date values in years under a
  * day-count basis, with the whole-day count it was formed from.
  *
- * The engine splits each date into year, month and day through the calendar
- * conversions and from then on counts with its own day number, whose leap
- * rule has no 4000-year exception: it counts 29 February 4000, 8000, ...
- * although the calendar has no such day.
+ * The engine takes each date as year, month and day (what the calendar
+ * conversions give) and counts with its own day number, whose leap rule has
+ * no 4000-year exception: it counts 29 February 4000, 8000, ... although
+ * the calendar has no such day.  Both come from one serial per date, the
+ * date value plus those extra days, so no double round trip is needed.
  *
  * Status: 0 success, 1 basis code outside 1..5, 3 start date not in the
  * calendar, 4 end date not in the calendar.  Outputs are written only on
  * success and only through non-null pointers.
  *
- * Relies on: tkfmtzjuldat and tkfmtzymdjul; never on the host (every year
- * here is 1582 or more, so no two-digit year is widened).
+ * Relies on: the calendar's range; never on the host (every year here is
+ * 1582 or more, so no two-digit year is widened).
  */
-#include <math.h>
-
+#include "calendar.h"
 #include "tkyrdif.h"
 
 namespace {
@@ -24,50 +24,101 @@ struct Ymd {
     int32_t y, m, d;
 };
 
-/* The engine's leap rule: divisible by 4, and by 400 or not by 100. */
-inline bool engine_leap(int64_t y)
+/* The engine's leap rule: divisible by 4, and by 400 or not by 100.  Years
+ * here are positive, so unsigned 32-bit arithmetic serves. */
+inline bool engine_leap(uint32_t y)
 {
-    return y % 4 == 0 && (y % 400 == 0 || y % 100 != 0);
+    /* y % 400 == 0 exactly when y % 100 == 0 and y % 16 == 0 (400 = 16 * 25),
+     * which leaves one division. */
+    return (y & 3) == 0 && (y % 100 != 0 || (y & 15) == 0);
 }
 
-/* Leap years of the engine in 1 .. y, for y >= 0. */
-inline int64_t engine_leaps_through(int64_t y)
+/* Leap years of the engine in 1 .. y. */
+inline int64_t engine_leaps_through(uint32_t y)
 {
     return y / 4 - y / 100 + y / 400;
 }
 
-/* Month correction c = floor(0.4 m + 2.3) for March .. December; the test
- * suite checks this table against the formula. */
+/* Month correction c = floor(0.4 m + 2.3) for March .. December.  (The
+ * tests check the day counts built on it over every date of the calendar.) */
 const int32_t month_correction[13] = {0, 0, 0, 3, 3, 4, 4, 5, 5, 5, 6, 6, 7};
 
 /* The engine's day number.  Years reaching here run from 1582 to 20001 (the
  * 'AGE' adjustment moves a start back out of a leap year, 1584 at the
  * earliest, and an end forward), so every quotient is of positive integers
  * and truncation and floor agree. */
-inline int64_t day_number(int64_t y, int64_t m, int64_t d)
+inline int64_t day_number(int32_t y, int32_t m, int32_t d)
 {
-    int64_t yy = m >= 3 ? y : y - 1;
-    int64_t c = m >= 3 ? month_correction[m] : 0;
-    return 365 * y + 31 * (m - 1) + d - c + yy / 4 - yy / 100 + yy / 400;
+    uint32_t yy = (uint32_t)(m >= 3 ? y : y - 1); /* 1581 .. 20001 */
+    int32_t c = m >= 3 ? month_correction[m] : 0;
+    return (int64_t)(365 * y + 31 * (m - 1) + d - c) + (int64_t)(yy / 4 - yy / 100 + yy / 400);
 }
 
-inline int64_t day_number(const Ymd &t)
+/* The engine serial of a triple: day number 715875 is 1 January 1960,
+ * serial 0. */
+inline int64_t serial_of(int32_t y, int32_t m, int32_t d)
 {
-    return day_number(t.y, t.m, t.d);
+    return day_number(y, m, d) - 715875;
 }
 
-/* Splits a date value into a triple through the calendar conversions.
- * Returns false when any part comes back missing (NaN or out of range). */
-inline bool to_triple(double date, Ymd *t)
+/* A date as the engine counts it: the calendar's date value, floored, plus
+ * the 29 Februaries of years divisible by 4000 that the calendar lacks and
+ * the engine counts.  The first is 29 February 4000, just before 1 March
+ * 4000 = 745154; they repeat every 4000 calendar years of 1460969 days.
+ * Differences of these are differences of engine day numbers. */
+#define FIRST_ENGINE_ONLY_DAY 745154 /* date value of 1 March 4000 */
+#define DAYS_PER_4000_YEARS 1460969  /* 4000 * 365 + 1000 - 40 + 10 - 1 */
+
+/* The engine's serial of a date value, or false where tkfmtzjuldat followed
+ * by tkfmtzymdjul gives the missing value: NaN or outside the calendar. */
+inline bool engine_serial(double date, int64_t *serial)
 {
-    double y, m, d;
-    tkfmtzymdjul(&y, &m, &d, tkfmtzjuldat(date));
-    if (isnan(m) || isnan(d) || isnan(y))
+    if (!(date >= CAL_DATE_MIN && date < CAL_DATE_END)) /* NaN fails too */
         return false;
-    t->y = (int32_t)y;
-    t->m = (int32_t)m;
-    t->d = (int32_t)d;
+    int64_t t = (int64_t)date; /* truncation, then floor */
+    if ((double)t > date)
+        t--;
+    int64_t extra = t < FIRST_ENGINE_ONLY_DAY ? 0
+                                              : (t - FIRST_ENGINE_ONLY_DAY) / DAYS_PER_4000_YEARS + 1;
+    *serial = t + extra; /* -138061 .. 6589340 */
     return true;
+}
+
+/* Year, month and day of an engine serial: the proleptic Gregorian calendar
+ * has the engine's leap rule, so this is Hinnant's civil_from_days, counted
+ * in years that start on 1 March (serial 0, 1 January 1960, is day 715815
+ * from 1 March of year 0).  *march_year gets the year from 1 March and
+ * *doy the day from 1 March, 0 .. 365. */
+inline void march_year_of(int64_t serial, uint32_t *march_year, uint32_t *doy)
+{
+    uint32_t z = (uint32_t)(serial + 715815);                     /* 577754 .. 7305155 */
+    uint32_t era = z / 146097;                                    /* 3 .. 50 */
+    uint32_t doe = z - era * 146097;                              /* 0 .. 146096 */
+    uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; /* 0 .. 399 */
+    *doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    *march_year = yoe + era * 400;
+}
+
+/* Day 306 from 1 March is 1 January: from there on the calendar year is
+ * the next one. */
+#define MARCH_DOY_OF_JANUARY_1 306
+
+inline int32_t year_of(int64_t serial)
+{
+    uint32_t y, doy;
+    march_year_of(serial, &y, &doy);
+    return (int32_t)(y + (doy >= MARCH_DOY_OF_JANUARY_1));
+}
+
+inline void triple_of(int64_t serial, Ymd *t)
+{
+    uint32_t y, doy;
+    march_year_of(serial, &y, &doy);
+    uint32_t mp = (5 * doy + 2) / 153; /* 0 .. 11, March first */
+    uint32_t m = mp < 10 ? mp + 3 : mp - 9;
+    t->y = (int32_t)(y + (m <= 2));
+    t->m = (int32_t)m;
+    t->d = (int32_t)(doy - (153 * mp + 2) / 5 + 1);
 }
 
 inline int32_t last_of_february(int32_t y)
@@ -92,23 +143,24 @@ int64_t days_30_360(Ymd s, Ymd e)
     return 360 * (int64_t)(e.y - s.y) + 30 * (int64_t)(e.m - s.m) + (e.d - s.d);
 }
 
-/* Splits the days from start (counted) to end (not counted) into those lying
- * in non-leap years (*n) and in leap years (*l).  Whole years between the two
- * ends are counted in closed form; start.y <= end.y. */
-void split_leap_days(const Ymd &s, const Ymd &e, int64_t *n, int64_t *l)
+/* Splits the days from the serial s of a day in year sy (counted) to the
+ * serial e of a day in year ey (not counted) into those lying in non-leap
+ * years (*n) and in leap years (*l).  Whole years between the two ends are
+ * counted in closed form; sy <= ey. */
+void split_leap_days(int32_t sy, int64_t s, int32_t ey, int64_t e, int64_t *n, int64_t *l)
 {
-    int64_t *first = engine_leap(s.y) ? l : n;
-    if (s.y == e.y) {
-        *first += day_number(e) - day_number(s);
+    int64_t *first = engine_leap((uint32_t)sy) ? l : n;
+    if (sy == ey) {
+        *first += e - s;
         return;
     }
-    *first += day_number(s.y + 1, 1, 1) - day_number(s);
-    int64_t whole = (int64_t)e.y - s.y - 1;                                  /* 0 .. 18420 */
-    int64_t leaps = engine_leaps_through(e.y - 1) - engine_leaps_through(s.y); /* 0 .. whole */
+    *first += serial_of(sy + 1, 1, 1) - s;
+    int64_t whole = (int64_t)ey - sy - 1;                                     /* 0 .. 18420 */
+    int64_t leaps = engine_leaps_through((uint32_t)ey - 1) - engine_leaps_through((uint32_t)sy);
     *l += 366 * leaps;
     *n += 365 * (whole - leaps);
-    int64_t *last = engine_leap(e.y) ? l : n;
-    *last += day_number(e) - day_number(e.y, 1, 1);
+    int64_t *last = engine_leap((uint32_t)ey) ? l : n;
+    *last += e - serial_of(ey, 1, 1);
 }
 
 /* 'AGE': moves a start in a leap year back a year and an end in a leap year
@@ -145,35 +197,45 @@ int32_t zdatdif(int32_t basis, int64_t *days_out, double *years_out, double date
         }
     }
 
-    Ymd s, e;
-    if (!to_triple(start, &s))
+    int64_t start_serial, end_serial;
+    if (!engine_serial(start, &start_serial))
         return 3;
-    if (!to_triple(end, &e))
+    if (!engine_serial(end, &end_serial))
         return 4;
     if (basis < TK_BASIS_30_360 || basis > TK_BASIS_AGE)
         return 1;
 
     int64_t days;
     double years;
-    switch (basis) {
-    case TK_BASIS_30_360:
+    if (basis == TK_BASIS_ACT_360 || basis == TK_BASIS_ACT_365) {
+        days = end_serial - start_serial;
+        years = (double)days / (basis == TK_BASIS_ACT_360 ? 360.0 : 365.0);
+    } else if (basis == TK_BASIS_30_360) {
+        Ymd s, e;
+        triple_of(start_serial, &s);
+        triple_of(end_serial, &e);
         days = days_30_360(s, e);
         years = (double)days / 360.0;
-        break;
-    case TK_BASIS_ACT_360:
-    case TK_BASIS_ACT_365:
-        days = day_number(e) - day_number(s);
-        years = (double)days / (basis == TK_BASIS_ACT_360 ? 360.0 : 365.0);
-        break;
-    default: { /* 'ACT/ACT' and 'AGE' */
-        if (start == end) {
-            days = 0;
-            years = 0.0;
-            break;
+    } else if (start == end) { /* 'ACT/ACT' and 'AGE': equal date values */
+        days = 0;
+        years = 0.0;
+    } else {
+        int32_t a = 0, start_year, end_year;
+        if (basis == TK_BASIS_AGE) { /* count between the adjusted triples */
+            Ymd s, e;
+            triple_of(start_serial, &s);
+            triple_of(end_serial, &e);
+            a = age_adjust(&s, &e);
+            start_year = s.y;
+            end_year = e.y;
+            start_serial = serial_of(s.y, s.m, s.d);
+            end_serial = serial_of(e.y, e.m, e.d);
+        } else { /* 'ACT/ACT' needs only the years */
+            start_year = year_of(start_serial);
+            end_year = year_of(end_serial);
         }
-        int32_t a = basis == TK_BASIS_AGE ? age_adjust(&s, &e) : 0;
         int64_t n = 0, l = 0;
-        split_leap_days(s, e, &n, &l);
+        split_leap_days(start_year, start_serial, end_year, end_serial, &n, &l);
         /* Evaluated in exactly this order: (N/365 - a) + L/366, then the
          * sign; it decides the last bit and gives -0.0 for a zero result
          * with date 1 the later date. */
@@ -181,8 +243,6 @@ int32_t zdatdif(int32_t basis, int64_t *days_out, double *years_out, double date
         double lf = (double)l / 366.0;
         years = sign * ((nf - (double)a) + lf);
         days = (n + l) * (int64_t)sign;
-        break;
-    }
     }
 
     if (days_out)

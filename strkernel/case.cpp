@@ -12,6 +12,15 @@
  */
 #include "case.h"
 
+/* The tables' mapping of a character below 128: only 'a'..'z' (upper) or
+ * 'A'..'Z' (lower) change, by 32.  A test checks every character against
+ * the tables' own answer. */
+static inline uint32_t ascii_case(uint32_t c, int upper)
+{
+    uint32_t first = upper ? 'a' : 'A';
+    return c - first < 26 ? (upper ? c - 32 : c + 32) : c;
+}
+
 static void convert(uint32_t *s, int64_t n, int upper)
 {
     if (n <= 0)
@@ -19,8 +28,10 @@ static void convert(uint32_t *s, int64_t n, int upper)
     void *kernel = Exported_TKHandle;
     void *svc = kernel ? tkh_word(kernel, TKH_KERNEL_CASEMAP_WORD) : nullptr;
     if (svc == nullptr) {
-        for (int64_t i = 0; i < n; i++)
-            s[i] = upper ? skChUp(s[i]) : skChLow(s[i]);
+        for (int64_t i = 0; i < n; i++) {
+            uint32_t c = s[i];
+            s[i] = c < 128 ? ascii_case(c, upper) : upper ? skChUp(c) : skChLow(c);
+        }
         return;
     }
     tkhCaseMapFn map =
@@ -28,7 +39,7 @@ static void convert(uint32_t *s, int64_t n, int upper)
     for (int64_t i = 0; i < n; i++) {
         uint32_t c = s[i];
         if (c < 128)
-            s[i] = upper ? skChUp(c) : skChLow(c);
+            s[i] = ascii_case(c, upper);
         else
             s[i] = map(svc, c, 1);
     }

@@ -2,42 +2,18 @@
  * search.cpp - tkzsndx (first occurrence of a UTF-32 needle) and tkzstrp
  * (length less trailing blanks).
  *
- * A blank is U+0020 only.  Neither function allocates, writes its inputs
- * or calls the host; invalid lengths (negative ones) never lead to a read
- * outside the given strings.
+ * Neither allocates, writes its inputs or calls the host.  The work is in
+ * search.h, shared with the basis parser.
  */
+#include "search.h"
 #include "tkyrdif.h"
 
-/* Position of the first occurrence of needle in hay, 0 for an empty needle,
- * -1 when there is none.  A plain left-to-right scan that tests the first
- * character before comparing the rest. */
 int64_t tkzsndx(const uint32_t *hay, int64_t hay_len, const uint32_t *needle, int64_t needle_len)
 {
-    if (needle_len == 0)
-        return 0;
-    if (needle_len < 0)
-        return needle == nullptr ? 0 : -1;
-    if (hay_len <= 0)
-        return -1;
-    int64_t limit = hay_len - (needle_len - 1); /* positions where the needle fits */
-    if (limit <= 0)
-        return -1;
-    const uint32_t first = needle[0];
-    for (int64_t i = 0; i < limit; i++) {
-        if (hay[i] != first)
-            continue;
-        int64_t k = 1;
-        while (k < needle_len && hay[i + k] == needle[k])
-            k++;
-        if (k == needle_len)
-            return i;
-    }
-    return -1;
+    return sk_search(hay, hay_len, needle, needle_len);
 }
 
 int64_t tkzstrp(const uint32_t *s, uint64_t len)
 {
-    while (len > 0 && s[len - 1] == 0x20)
-        len--;
-    return (int64_t)len;
+    return sk_trim(s, len);
 }

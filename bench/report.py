@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""Runs the benchmark suite and writes a Markdown table of medians and of
+ratios against the baselines measured in the same run.
+
+Usage: report.py BUILD_BIN_DIR [--out FILE] [--repetitions N] [--min-time S]
+"""
+import argparse
+import json
+import os
+import platform
+import subprocess
+import sys
+import time
+
+BASES = {0: "2 args", 1: "30/360", 2: "ACT/ACT", 3: "ACT/360", 4: "ACT/365", 5: "AGE"}
+SPANS = {0: "days", 1: "year", 2: "widest"}
+
+
+def run(binary, reps, min_time):
+    out = subprocess.run(
+        [binary, "--benchmark_format=json", "--benchmark_repetitions=%d" % reps,
+         "--benchmark_report_aggregates_only=true", "--benchmark_min_time=%s" % min_time],
+        check=True, capture_output=True, text=True).stdout
+    data = json.loads(out)
+    medians = {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            medians[b["run_name"]] = b["real_time"] if b["time_unit"] == "ns" else None
+    return data["context"], medians
+
+
+def machine(context):
+    cpu = platform.processor() or "x86_64"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    cpu = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    return "%s, %d CPUs at %s MHz (as reported), %s" % (
+        cpu, context.get("num_cpus", 0), context.get("mhz_per_cpu", "?"),
+        time.strftime("%Y-%m-%d", time.gmtime()))
+
+
+def fmt(ns):
+    return "%.1f" % ns if ns is not None else "n/a"
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("bindir")
+    ap.add_argument("--out")
+    ap.add_argument("--repetitions", type=int, default=5)
+    ap.add_argument("--min-time", default="0.2")
+    a = ap.parse_args()
+
+    ctx, m = run(os.path.join(a.bindir, "bench_yrdif"), a.repetitions, a.min_time)
+    _, s = run(os.path.join(a.bindir, "bench_strkernel"), a.repetitions, a.min_time)
+    m.update(s)
+    rows = []
+    lines = ["# Benchmarks", "",
+             "Medians of %d repetitions, every ratio from one run on one machine: %s."
+             % (a.repetitions, machine(ctx)),
+             "Regenerate with `bash scripts/bench` (it rewrites this file).", ""]
+
+    lines += ["## YRDIF through the entry point against QuantLib", "",
+              "Time per evaluation (basis text parsed on every call) against the peer",
+              "library's year fraction on the same date pairs (ratio: ours / theirs).", "",
+              "| evaluation | span | ns | QuantLib | ns | ratio | target |",
+              "|---|---|---:|---|---:|---:|---|"]
+    ql = {1: "30/360 (US)", 2: "Actual/Actual (ISDA)", 3: "Actual/360", 4: "Actual/365 (Fixed)"}
+    for span in (0, 1):
+        for basis in (1, 2, 3, 4):
+            ours = m.get("BM_Yrdif/%d/%d/0" % (span, basis))
+            theirs = m.get("BM_QuantLib/%d/%d" % (span, basis))
+            target = {2: "<= 0.25", 4: "<= 1.0"}.get(basis, "")
+            ratio = "%.2f" % (ours / theirs) if ours and theirs else "n/a"
+            lines.append("| YRDIF %s | %s | %s | %s | %s | %s | %s |" % (
+                BASES[basis], SPANS[span], fmt(ours), ql[basis], fmt(theirs), ratio, target))
+        ours = m.get("BM_Yrdif/%d/2/1" % span)
+        theirs = m.get("BM_QuantLib/%d/2" % span)
+        if ours and theirs:
+            lines.append("| YRDIF# ACT/ACT | %s | %s | %s | %s | %.2f | |" % (
+                SPANS[span], fmt(ours), ql[2], fmt(theirs), ours / theirs))
+
+    lines += ["", "## Widest span against a one-year span", "",
+              "| evaluation | one year ns | widest ns | ratio | target |",
+              "|---|---:|---:|---:|---|"]
+    for basis in range(6):
+        y, w = m.get("BM_Yrdif/1/%d/0" % basis), m.get("BM_Yrdif/2/%d/0" % basis)
+        if y and w:
+            lines.append("| YRDIF %s | %s | %s | %.2f | <= 1.2 |" % (BASES[basis], fmt(y), fmt(w), w / y))
+    for basis in range(1, 6):
+        y, w = m.get("BM_Zdatdif/1/%d" % basis), m.get("BM_Zdatdif/2/%d" % basis)
+        if y and w:
+            lines.append("| zdatdif %s | %s | %s | %.2f | <= 1.2 |" % (BASES[basis], fmt(y), fmt(w), w / y))
+
+    lines += ["", "## Calendar conversions and basis parsers", "", "| function | ns |", "|---|---:|"]
+    for name in ("BM_CalendarJuldat", "BM_CalendarYmdjul", "BM_CalendarDatjul", "BM_CalendarJulymd"):
+        lines.append("| %s | %s |" % (name[3:], fmt(m.get(name))))
+    for basis in range(1, 6):
+        lines.append("| zdatdci '%s' | %s |" % (BASES[basis], fmt(m.get("BM_ParseUtf32/%d" % basis))))
+        lines.append("| zdatdciS '%s' | %s |" % (BASES[basis], fmt(m.get("BM_ParseBytes/%d" % basis))))
+
+    lines += ["", "## Primitives against the C library", "",
+              "Ratio: the C library's time / ours, so 1.0 is as fast and more is faster.", "",
+              "| primitive | bytes | ns | baseline | ns | ratio | target |",
+              "|---|---:|---:|---|---:|---:|---|"]
+    pairs = [("skMemSet", "memset", ">= 0.8"), ("skMemTSet", "memset", ">= 0.8"),
+             ("skMemScan", "memchr", ">= 0.8"), ("skMemNScan", "memchr", ">= 0.8"),
+             ("skMemTNScan", "memchr", ">= 0.8"), ("skMemCmp", "memcmp", ""),
+             ("skMemCpy", "memcpy", ""), ("skMemSCpy", "memcpy", "")]
+    for ours, base, target in pairs:
+        for size in (16, 256, 4096, 1048576):
+            o, b = m.get("BM_%s/%d" % (ours, size)), m.get("BM_%s/%d" % (base, size))
+            t = target if size >= 4096 else ""
+            lines.append("| %s | %d | %s | %s | %s | %.2f | %s |" % (
+                ours, size, fmt(o), base, fmt(b), b / o if o and b else 0, t))
+    lines += ["", "## Case conversions against plain scalar loops", "",
+              "| conversion | size | ns | baseline | ns | speed-up | target |",
+              "|---|---|---:|---|---:|---:|---|"]
+    for size in (16, 256, 4096, 1048576):
+        o, b = m.get("BM_skStrUp/%d" % size), m.get("BM_PlainStrUp/%d" % size)
+        lines.append("| skStrUp + skStrLow | %d B | %s | byte loop | %s | %.1f | %s |" % (
+            size, fmt(o), fmt(b), b / o if o and b else 0, ">= 8" if size == 4096 else ""))
+    b = m.get("BM_PlainTowupper")
+    for name in ("tkzstup", "tkzstlo", "tkzstmin", "tkzstmax"):
+        o = m.get("BM_" + name)
+        lines.append("| %s | 1024 chars | %s | towupper loop | %s | %.1f | |" % (
+            name, fmt(o), fmt(b), b / o if o and b else 0))
+
+    text = "\n".join(lines) + "\n"
+    if a.out:
+        with open(a.out, "w") as f:
+            f.write(text)
+    sys.stdout.write(text)
+
+
+if __name__ == "__main__":
+    main()
