@@ -33,14 +33,17 @@ void *Module::symbol(const char *name) const
     return p;
 }
 
-Extension::Extension(const Module &module, Kernel &kernel, MessageService *messages)
+Extension::Extension(const Module &module, Kernel &kernel, MessageService *messages,
+                     Handle handle)
 {
-    auto extver = module.fn<int32_t (*)(void *, int64_t *, int64_t *)>("tkextver");
     auto create = module.fn<void *(*)(void *, void *)>("tkuyrdif");
-    int64_t major = 0, minor = 0;
-    if (extver(kernel.handle(), &major, &minor) != 0 || major != 7 || minor < 1)
-        throw LoadError("module reports interface version " + std::to_string(major) + "." +
-                        std::to_string(minor) + ", 7.1 needed");
+    if (handle == Handle::Install) {
+        auto extver = module.fn<int32_t (*)(void *, int64_t *, int64_t *)>("tkextver");
+        int64_t major = 0, minor = 0;
+        if (extver(kernel.handle(), &major, &minor) != 0 || major != 7 || minor < 1)
+            throw LoadError("module reports interface version " + std::to_string(major) + "." +
+                            std::to_string(minor) + ", 7.1 needed");
+    }
     instance_ = static_cast<TKExtInstance *>(
         create(kernel.handle(), messages ? messages->object() : nullptr));
     if (instance_ == nullptr)

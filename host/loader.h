@@ -37,11 +37,15 @@ private:
     void *handle_ = nullptr;
 };
 
-// One extension instance: tkextver with the kernel, then tkuyrdif; torn
-// down through the instance's destroy callback.
+// One extension instance: tkextver with the kernel (unless the handle is
+// already installed and must not be written, as while other threads
+// evaluate), then tkuyrdif; torn down through the instance's destroy
+// callback.
 class Extension {
 public:
-    Extension(const Module &module, Kernel &kernel, MessageService *messages);
+    enum class Handle { Install, Keep };
+    Extension(const Module &module, Kernel &kernel, MessageService *messages,
+              Handle handle = Handle::Install);
     ~Extension();
     Extension(const Extension &) = delete;
     Extension &operator=(const Extension &) = delete;

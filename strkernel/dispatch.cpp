@@ -7,9 +7,16 @@
 #include "simd.h"
 #include "tkyrdif.h"
 
+/* A resolver runs while the dynamic loader relocates, before any sanitizer
+ * runtime is ready, so it is never instrumented.  It has C linkage (an
+ * unmangled name for the ifunc attribute to name) and stays hidden. */
+#define SK_RESOLVER                                                                       \
+    __attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
+
 #define SK_DISPATCH(ret, name, params)                                                    \
     extern "C" {                                                                          \
-    static ret(*resolve_##name(void)) params                                              \
+    SK_RESOLVER ret (*resolve_##name(void)) params;                                       \
+    ret (*resolve_##name(void)) params                                                    \
     {                                                                                     \
         __builtin_cpu_init();                                                             \
         return __builtin_cpu_supports("avx2") ? sk_avx2_##name : sk_sse2_##name;          \

@@ -1,8 +1,8 @@
 /*
  * simd_avx2.cpp - the vectorised primitives over 32-byte AVX2 vectors,
- * chosen at load time on processors that have AVX2.
+ * chosen at load time on processors that have AVX2.  This file alone is
+ * compiled with -mavx2 (see CMakeLists.txt); nothing here runs elsewhere.
  */
-#pragma GCC target("avx2")
 #include <immintrin.h>
 
 #include "scalar.h"

@@ -1,0 +1,125 @@
+// Fuzzes the UTF-32 search and comparisons against plain references and
+// every vectorised primitive (as exported, whichever variant the processor
+// gets) against its plain scalar form.  Every range is a heap block of
+// exactly its size, so AddressSanitizer sees any over-read.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "scalar.h"
+#include "tkyrdif.h"
+
+namespace {
+
+[[noreturn]] void fail(const char *what)
+{
+    __builtin_printf("oracle failed: %s\n", what);
+    std::abort();
+}
+
+uint32_t fold(uint32_t c)
+{
+    tkzstlo(&c, 1); // no kernel handle: the table-only lower case
+    return c;
+}
+
+int ref_ncmp(const std::vector<uint32_t> &a, const std::vector<uint32_t> &b)
+{
+    size_t n = std::min(a.size(), b.size());
+    int tie = 0;
+    for (size_t k = 0; k < n; k++) {
+        if (a[k] == b[k])
+            continue;
+        if (tie == 0)
+            tie = static_cast<int32_t>(a[k]) < static_cast<int32_t>(b[k]) ? -1 : 1;
+        int32_t fa = static_cast<int32_t>(fold(a[k])), fb = static_cast<int32_t>(fold(b[k]));
+        if (fa != fb)
+            return fa < fb ? -2 : 2;
+    }
+    const auto &longer = a.size() > b.size() ? a : b;
+    for (size_t k = n; k < longer.size(); k++)
+        if (longer[k] != 0x20)
+            return a.size() > b.size() ? 2 : -2;
+    return tie;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    tkextent(nullptr);
+    if (size < 2)
+        return 0;
+    const uint8_t value = data[0];
+    const size_t split = data[1] % (size - 1);
+    const uint8_t *body = data + 2;
+    const size_t len = size - 2;
+
+    // UTF-32 strings: small alphabets make matches and case pairs likely.
+    std::vector<uint32_t> a, b;
+    const uint32_t alphabet[] = {'a', 'A', 'b', ' ', '\t', 0xE0, 0xC0, 0x10400, 0x3C2, 0x3A3};
+    for (size_t i = 0; i < len; i++)
+        (i < split ? a : b).push_back(alphabet[body[i] % 10]);
+    std::u32string_view ha(reinterpret_cast<const char32_t *>(a.data()), a.size());
+    std::u32string_view nb(reinterpret_cast<const char32_t *>(b.data()), b.size());
+    size_t pos = ha.find(nb);
+    int64_t want = pos == std::u32string_view::npos ? -1 : static_cast<int64_t>(pos);
+    if (tkzsndx(a.data(), static_cast<int64_t>(a.size()), b.data(), static_cast<int64_t>(b.size())) !=
+        want)
+        fail("tkzsndx");
+    int ncmp = tkzsncmp(a.data(), static_cast<int64_t>(a.size()), b.data(),
+                        static_cast<int64_t>(b.size()));
+    if (ncmp != ref_ncmp(a, b))
+        fail("tkzsncmp");
+    bool eq = a.size() == b.size();
+    for (size_t k = 0; eq && k < a.size(); k++)
+        eq = fold(a[k]) == fold(b[k]);
+    if (tkzseqn(a.data(), static_cast<int64_t>(a.size()), b.data(), static_cast<int64_t>(b.size())) !=
+        static_cast<int32_t>(eq))
+        fail("tkzseqn");
+
+    // Byte primitives over the body, and 4-byte ones over its whole units.
+    std::vector<uint8_t> p(body, body + len), q(p);
+    const uint64_t n = len;
+    if (skMemScan(p.data(), n, value) != sk_ref_MemScan(p.data(), n, value))
+        fail("skMemScan");
+    if (skMemNScan(p.data(), n, value) != sk_ref_MemNScan(p.data(), n, value))
+        fail("skMemNScan");
+    if (skMemNot(value, p.data(), n) != sk_ref_MemNot(value, p.data(), n))
+        fail("skMemNot");
+    std::vector<uint8_t> r(p);
+    if (!r.empty())
+        r[r.size() / 2] ^= value;
+    if (skMemCmp(p.data(), r.data(), n) != sk_ref_MemCmp(p.data(), r.data(), n))
+        fail("skMemCmp");
+    skStrUp(p.data(), static_cast<int64_t>(n));
+    sk_ref_StrUp(q.data(), static_cast<int64_t>(n));
+    skStrLow(p.data(), static_cast<int64_t>(n));
+    sk_ref_StrLow(q.data(), static_cast<int64_t>(n));
+    if (p != q)
+        fail("skStrUp/skStrLow");
+    skMemSet(p.data(), value, static_cast<int64_t>(n));
+    if (!sk_ref_MemNot(value, p.data(), n))
+        fail("skMemSet");
+
+    std::vector<uint32_t> w(len / 4), v;
+    if (!w.empty())
+        std::memcpy(w.data(), body, w.size() * 4);
+    v = w;
+    if (!v.empty())
+        v[v.size() / 3] += 1u << (value % 32);
+    const uint32_t unit = w.empty() ? 0 : w[0];
+    const int64_t wn = static_cast<int64_t>(w.size());
+    if (skMemTNScan(w.data(), wn, unit) != sk_ref_MemTNScan(w.data(), wn, unit))
+        fail("skMemTNScan");
+    if (skMemTNot(unit, w.data(), w.size()) != sk_ref_MemTNot(unit, w.data(), w.size()))
+        fail("skMemTNot");
+    if (skWMemCmp(w.data(), v.data(), w.size()) != sk_ref_WMemCmp(w.data(), v.data(), w.size()))
+        fail("skWMemCmp");
+    skMemTSet(w.data(), unit ^ 0x55, wn);
+    if (!sk_ref_MemTNot(unit ^ 0x55, w.data(), w.size()))
+        fail("skMemTSet");
+    return 0;
+}
