@@ -22,11 +22,7 @@ using tkbench::Span;
 namespace {
 
 // One loaded module with an extension instance, shared by every benchmark.
-struct Host {
-    tkhost::Kernel kernel;
-    tkhost::MessageService messages;
-    tkhost::StringService strings;
-    tkhost::CallContext context{&strings};
+struct Host : tkhost::Services {
     tkhost::Module module{TK_MODULE_PATH};
     tkhost::Extension extension{module, kernel, &messages};
     TKEntryPoint yrdif = extension.find(U"YRDIF");

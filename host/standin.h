@@ -260,6 +260,16 @@ private:
     std::atomic<int64_t> live_journals_{0};
 };
 
+// The objects a host hands the module, in one place: a kernel, a message
+// service, a string service, and a call context that carries the string
+// service.
+struct Services {
+    Kernel kernel;
+    MessageService messages;
+    StringService strings;
+    CallContext context{&strings};
+};
+
 // The C++ object behind a host object's words.
 template <class T> T *owner_of(void *object)
 {

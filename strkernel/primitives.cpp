@@ -22,50 +22,50 @@ int32_t skUnsup(void)
     return TKH_STATUS_UNSUPPORTED;
 }
 
-uint64_t skStrLen(const uint8_t *s)
+/* Units before the first zero unit; 0 for a null string. */
+template <class Unit> static inline uint64_t string_length(const Unit *s)
 {
     uint64_t n = 0;
     if (s)
         while (s[n] != 0)
             n++;
     return n;
+}
+
+/* Copies up to and including the terminating zero unit; a null source
+ * gives a single zero unit, a null destination nothing. */
+template <class Unit> static inline void string_copy(const Unit *src, Unit *dst)
+{
+    if (dst == nullptr)
+        return;
+    if (src == nullptr) {
+        dst[0] = 0;
+        return;
+    }
+    uint64_t i = 0;
+    do
+        dst[i] = src[i];
+    while (src[i++] != 0);
+}
+
+uint64_t skStrLen(const uint8_t *s)
+{
+    return string_length(s);
 }
 
 uint64_t skStrTLen(const uint32_t *s)
 {
-    uint64_t n = 0;
-    if (s)
-        while (s[n] != 0)
-            n++;
-    return n;
+    return string_length(s);
 }
 
 void skStrCpy(const uint8_t *src, uint8_t *dst)
 {
-    if (dst == nullptr)
-        return;
-    if (src == nullptr) {
-        dst[0] = 0;
-        return;
-    }
-    uint64_t i = 0;
-    do
-        dst[i] = src[i];
-    while (src[i++] != 0);
+    string_copy(src, dst);
 }
 
 void skStrTCpy(const uint32_t *src, uint32_t *dst)
 {
-    if (dst == nullptr)
-        return;
-    if (src == nullptr) {
-        dst[0] = 0;
-        return;
-    }
-    uint64_t i = 0;
-    do
-        dst[i] = src[i];
-    while (src[i++] != 0);
+    string_copy(src, dst);
 }
 
 /* True when a block copy of n bytes from src to dst cannot overlap and is

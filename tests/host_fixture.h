@@ -10,7 +10,7 @@
 
 namespace tktest {
 
-class Hosted : public ::testing::Test {
+class Hosted : public ::testing::Test, protected tkhost::Services {
 protected:
     void SetUp() override
     {
@@ -37,10 +37,6 @@ protected:
                                 tkhost::Basis{basis.data(), static_cast<int32_t>(basis.size())});
     }
 
-    tkhost::Kernel kernel;
-    tkhost::MessageService messages;
-    tkhost::StringService strings;
-    tkhost::CallContext context{&strings};
     tkhost::Module module{TK_MODULE_PATH};
     std::unique_ptr<tkhost::Extension> extension;
     TKEntryPoint yrdif = nullptr, yrdif_bytes = nullptr;

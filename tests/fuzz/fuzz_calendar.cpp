@@ -9,20 +9,12 @@
 #include "standin.h"
 #include "tkyrdif.h"
 
+#include "oracle.h"
+
+using tkfuzz::bits;
+using tkfuzz::fail;
+
 namespace {
-
-[[noreturn]] void fail(const char *what)
-{
-    __builtin_printf("oracle failed: %s\n", what);
-    std::abort();
-}
-
-uint64_t bits(double d)
-{
-    uint64_t b;
-    std::memcpy(&b, &d, 8);
-    return b;
-}
 
 bool missing(double d) { return bits(d) == TK_MISSING_BITS; }
 

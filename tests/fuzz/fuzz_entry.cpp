@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "loader.h"
+#include "oracle.h"
+
+using tkfuzz::bits;
+using tkfuzz::fail;
 
 namespace {
 
-struct Host {
-    tkhost::Kernel kernel;
-    tkhost::MessageService messages;
-    tkhost::StringService strings;
-    tkhost::CallContext context{&strings};
+// The services and one live instance, made at the first input.
+struct Host : tkhost::Services {
     TKExtInstance *instance = nullptr;
     Host()
     {
@@ -27,19 +28,6 @@ struct Host {
         instance = static_cast<TKExtInstance *>(tkuyrdif(kernel.handle(), messages.object()));
     }
 };
-
-[[noreturn]] void fail(const char *what)
-{
-    __builtin_printf("oracle failed: %s\n", what);
-    std::abort();
-}
-
-uint64_t bits(double d)
-{
-    uint64_t b;
-    std::memcpy(&b, &d, 8);
-    return b;
-}
 
 } // namespace
 

@@ -11,13 +11,11 @@
 #include "scalar.h"
 #include "tkyrdif.h"
 
-namespace {
+#include "oracle.h"
 
-[[noreturn]] void fail(const char *what)
-{
-    __builtin_printf("oracle failed: %s\n", what);
-    std::abort();
-}
+using tkfuzz::fail;
+
+namespace {
 
 uint32_t fold(uint32_t c)
 {
