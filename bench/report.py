@@ -19,6 +19,7 @@ SPANS = {0: "days", 1: "year", 2: "widest"}
 def run(binary, reps, min_time):
     out = subprocess.run(
         [binary, "--benchmark_format=json", "--benchmark_repetitions=%d" % reps,
+         "--benchmark_enable_random_interleaving=true",
          "--benchmark_report_aggregates_only=true", "--benchmark_min_time=%s" % min_time],
         check=True, capture_output=True, text=True).stdout
     data = json.loads(out)
@@ -52,8 +53,8 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("bindir")
     ap.add_argument("--out")
-    ap.add_argument("--repetitions", type=int, default=5)
-    ap.add_argument("--min-time", default="0.2")
+    ap.add_argument("--repetitions", type=int, default=9)
+    ap.add_argument("--min-time", default="0.1")
     a = ap.parse_args()
 
     ctx, m = run(os.path.join(a.bindir, "bench_yrdif"), a.repetitions, a.min_time)
@@ -61,7 +62,8 @@ def main():
     m.update(s)
     rows = []
     lines = ["# Benchmarks", "",
-             "Medians of %d repetitions, every ratio from one run on one machine: %s."
+             "Medians of %d repetitions run in random interleaved order, every ratio from one"
+             " run on one machine: %s."
              % (a.repetitions, machine(ctx)),
              "Regenerate with `bash scripts/bench` (it rewrites this file).", ""]
 

@@ -10,6 +10,7 @@
 
 typedef __m256i skv;
 #define SK_ISA(name) sk_avx2_##name
+#define SK_SHORT(name) sk_sse2_##name /* below 32 bytes: 16-byte vectors */
 #define SKV_W 32
 #define SKV_ALL 0xFFFFFFFFu
 #define SKV_LOAD(p) _mm256_loadu_si256((const __m256i *)(const void *)(p))

@@ -9,6 +9,7 @@
 
 typedef __m128i skv;
 #define SK_ISA(name) sk_sse2_##name
+#define SK_SHORT(name) sk_ref_##name /* below 16 bytes: unit by unit */
 #define SKV_W 16
 #define SKV_ALL 0xFFFFu
 #define SKV_LOAD(p) _mm_loadu_si128((const __m128i *)(const void *)(p))
