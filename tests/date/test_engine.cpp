@@ -207,20 +207,6 @@ TEST(Engine, NullOutputsAreSkipped)
     EXPECT_TRUE(SameBits(years, 1.4958904109589042));
 }
 
-// 'ACT/360' counts the days between the dates: for every day of a 400-year
-// cycle (every month correction, every leap case) against a fixed date.
-TEST(Engine, ActualDaysOverACycle)
-{
-    const double base = dv(1990, 1, 1);
-    for (double d = dv(2000, 1, 1); d < dv(2400, 1, 1); d++) {
-        Triple a = triple(base), b = triple(d);
-        int64_t days = 0;
-        ASSERT_EQ(zdatdif(3, &days, nullptr, base, d), 0);
-        ASSERT_EQ(days, civil(b.y, b.m, b.d) - civil(a.y, a.m, a.d)) << d;
-        ASSERT_EQ(days, static_cast<int64_t>(d - base)) << d;
-    }
-}
-
 // Every date of the calendar through the engine: its day count from a fixed
 // date is the difference of the date values plus one day for each
 // 29 February of a year divisible by 4000 in between, a fraction of a day
