@@ -63,18 +63,13 @@ extern const int32_t cal_dpm[12];
 /* Days before each month, in a common year [0] and a leap year [1]. */
 extern const int32_t cal_days_before[2][13];
 
-/* S(y) and the leap flag for a positive year, in unsigned 32-bit
- * arithmetic (the quotients of positive numbers need no floor correction,
- * and 32-bit division by a constant is a short multiply). */
+/* S(y) for a positive year, in unsigned 32-bit arithmetic (the quotients
+ * of positive numbers need no floor correction, and 32-bit division by a
+ * constant is a short multiply). */
 static inline int64_t cal_start_of_positive_year(uint32_t y)
 {
     uint32_t p = y - 1;
     return (int64_t)(365 * y + p / 4 - p / 100 + p / 400 - p / 4000) - CAL_S_OFFSET;
-}
-
-static inline int cal_is_leap_positive(uint32_t y)
-{
-    return (y % 4 == 0) & ((y % 100 != 0) | (y % 400 == 0)) & (y % 4000 != 0);
 }
 
 /* Year and day of the year (1 .. 366) of a whole date value in the
