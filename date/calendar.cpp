@@ -14,7 +14,6 @@
 #include "calendar.h"
 #include "tkyrdif.h"
 
-const int32_t cal_dpm[12] = {31, 0, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 const int32_t cal_days_before[2][13] = {
     {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
     {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
@@ -44,12 +43,6 @@ int64_t cal_widen_year(int64_t yy)
     return yy + (c - r) + (yy < r ? 100 : 0);
 }
 
-/* Length of February: 28 plus the leap flag. */
-static inline int64_t february(int64_t y)
-{
-    return 28 + cal_is_leap(y);
-}
-
 double tkfmtzjulymd(double year, double month, double day)
 {
     if (isnan(year) || isnan(month) || isnan(day))
@@ -63,13 +56,10 @@ double tkfmtzjulymd(double year, double month, double day)
     if (y <= 99)
         y = cal_widen_year(y);
     int m0 = (int)(month - 1); /* 0 .. 11 */
-    if (m0 == 1 ? day > (double)february(y) : day > (double)cal_dpm[m0])
+    const int32_t *before = cal_days_before[cal_is_leap(y)];
+    if (day > (double)(before[m0 + 1] - before[m0])) /* on the double: 30.5 April fails */
         return tk_missing();
-
-    int64_t before = 0; /* days of the months before m0: 0 .. 335 */
-    for (int m = 0; m < m0; m++)
-        before += m == 1 ? february(y) : cal_dpm[m];
-    return (double)(1000 * y + (int64_t)day + before);
+    return (double)(1000 * y + (int64_t)day + before[m0]);
 }
 
 /* Steps shared by tkfmtzdatjul and tkfmtzymdjul: validates a Julian date
@@ -124,9 +114,9 @@ double tkfmtzjuldat(double date)
 {
     if (isnan(date))
         return date;
-    if (date < CAL_DATE_MIN || !(date < CAL_DATE_END))
+    int64_t whole, y, doy;
+    if (!cal_whole_date(date, &whole))
         return tk_missing();
-    int64_t y, doy;
-    cal_year_doy((int64_t)floor(date), &y, &doy); /* floor, not truncation: -0.5 is -1 */
+    cal_year_doy(whole, &y, &doy);
     return (double)(1000 * y + doy);
 }

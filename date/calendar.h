@@ -57,10 +57,9 @@ static inline int64_t cal_start_of_year(int64_t y)
            cal_floor_div(p, 4000) - CAL_S_OFFSET;
 }
 
-/* Days of the months of a common year; February's length is computed. */
-extern const int32_t cal_dpm[12];
-
-/* Days before each month, in a common year [0] and a leap year [1]. */
+/* Days before each month, in a common year [0] and a leap year [1]; a
+ * month's length is the difference of two neighbours (February's is 28
+ * plus the leap flag). */
 extern const int32_t cal_days_before[2][13];
 
 /* S(y) for a positive year, in unsigned 32-bit arithmetic (the quotients
@@ -94,6 +93,20 @@ static inline void cal_month_day(int64_t doy, int leap, int32_t *month, int32_t 
         m0++;
     *month = m0 + 1;
     *day = (int32_t)(doy - before[m0]);
+}
+
+/* The whole date value of a date in the calendar's range, floored (-0.5 is
+ * -1); 0 when the date is NaN, below -138061 or not below 6589336.  The
+ * bounds apply before flooring, so -138061.5 is out of range. */
+static inline int cal_whole_date(double date, int64_t *whole)
+{
+    if (!(date >= CAL_DATE_MIN && date < CAL_DATE_END)) /* NaN fails too */
+        return 0;
+    int64_t t = (int64_t)date; /* truncation, then floor */
+    if ((double)t > date)
+        t--;
+    *whole = t;
+    return 1;
 }
 
 /* Widens a two-digit year (0..99) through the cutoff year, read afresh from

@@ -55,11 +55,11 @@ inline int64_t day_number(int32_t y, int32_t m, int32_t d)
     return (int64_t)(365 * y + 31 * (m - 1) + d - c) + (int64_t)(yy / 4 - yy / 100 + yy / 400);
 }
 
-/* The engine serial of a triple: day number 715875 is 1 January 1960,
- * serial 0. */
+/* The engine serial of a triple: serial 0 is 1 January 1960, whose day
+ * number is the calendar's offset CAL_S_OFFSET (S(1960) = -1 there too). */
 inline int64_t serial_of(int32_t y, int32_t m, int32_t d)
 {
-    return day_number(y, m, d) - 715875;
+    return day_number(y, m, d) - CAL_S_OFFSET;
 }
 
 /* A date as the engine counts it: the calendar's date value, floored, plus
@@ -74,11 +74,9 @@ inline int64_t serial_of(int32_t y, int32_t m, int32_t d)
  * by tkfmtzymdjul gives the missing value: NaN or outside the calendar. */
 inline bool engine_serial(double date, int64_t *serial)
 {
-    if (!(date >= CAL_DATE_MIN && date < CAL_DATE_END)) /* NaN fails too */
+    int64_t t;
+    if (!cal_whole_date(date, &t))
         return false;
-    int64_t t = (int64_t)date; /* truncation, then floor */
-    if ((double)t > date)
-        t--;
     int64_t extra = t < FIRST_ENGINE_ONLY_DAY ? 0
                                               : (t - FIRST_ENGINE_ONLY_DAY) / DAYS_PER_4000_YEARS + 1;
     *serial = t + extra; /* -138061 .. 6589340 */
