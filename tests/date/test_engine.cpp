@@ -136,6 +136,12 @@ const Row kRows[] = {
     {"early date 2", 4, 0, -138062, 4, 0, 0},
     {"early date 2 act/act exchanged", 2, 0, -138062, 3, 0, 0},
     {"last fraction in range", 4, 6589335.999, 6589335, 0, 0, 0.0},
+    {"infinite date 1", 4, INFINITY, 0, 3, 0, 0},
+    {"infinite date 2", 1, 0, -INFINITY, 4, 0, 0},
+    {"infinite date 2 exchanged", 2, 0, -INFINITY, 3, 0, 0},
+    // -0.0 and 0.0 are the same date and equal doubles: +0.0, whichever is first.
+    {"signed zeros act/act", 2, -0.0, 0.0, 0, 0, 0.0},
+    {"signed zeros age", 5, 0.0, -0.0, 0, 0, 0.0},
     // '30/360' adjustments.
     {"31 Jan to 31 Mar", 1, dv(2001, 1, 31), dv(2001, 3, 31), 0, 60, 60 / 360.0},
     {"30 Jan to 31 Mar", 1, dv(2001, 1, 30), dv(2001, 3, 31), 0, 60, 60 / 360.0},
