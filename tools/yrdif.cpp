@@ -218,10 +218,13 @@ private:
 
 constexpr size_t kNoColumn = SIZE_MAX;
 
-// Index of the named column (case and surrounding blanks aside), or kNoColumn.
+// Index of the named column (case, surrounding blanks and a leading byte
+// order mark aside), or kNoColumn.
 size_t column(const yrdif::CsvReader &header, const std::string &name)
 {
     auto lower = [](std::string_view s) {
+        if (s.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark before the first name
+            s.remove_prefix(3);
         std::string t;
         for (char c : s)
             t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
