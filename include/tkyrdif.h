@@ -23,7 +23,14 @@
 #else
 #define TK_EXTERN_C extern
 #endif
+/* Compiled into a binding (TK_EMBEDDED), the engine keeps every name
+ * inside the binding's library, so that it never interposes on a module
+ * loaded into the same process. */
+#ifdef TK_EMBEDDED
+#define TK_EXPORT TK_EXTERN_C __attribute__((visibility("hidden")))
+#else
 #define TK_EXPORT TK_EXTERN_C __attribute__((visibility("default")))
+#endif
 
 #ifdef __cplusplus
 extern "C" {

@@ -4,34 +4,17 @@
 #include <cmath>
 #include <cstring>
 
+#include "date/utf8.h"
+
 namespace yrdif {
 
 namespace {
 
-// UTF-8 to UTF-32; a byte that does not start a valid sequence stands for
-// itself, so that nothing is lost.
+// UTF-8 to UTF-32 into a reused buffer (see date/utf8.h).
 void decode_utf8(std::string_view s, std::vector<uint32_t> &out)
 {
-    out.clear();
-    for (size_t i = 0; i < s.size();) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int n = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2
-                           : (b & 0xF8) == 0xF0 ? 3 : -1;
-        uint32_t c = n == 0 ? b : n == 1 ? b & 0x1Fu : n == 2 ? b & 0x0Fu : b & 0x07u;
-        bool ok = n >= 0 && i + static_cast<size_t>(n) < s.size();
-        for (int k = 1; ok && k <= n; k++) {
-            auto cb = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-            ok = (cb & 0xC0) == 0x80;
-            c = (c << 6) | (cb & 0x3Fu);
-        }
-        if (!ok) {
-            out.push_back(b);
-            i++;
-            continue;
-        }
-        out.push_back(c);
-        i += static_cast<size_t>(n) + 1;
-    }
+    out.resize(s.size());
+    out.resize(tk_utf8_decode(s.data(), s.size(), out.data(), out.size()));
 }
 
 // The kernel with the command's cutoff option set, before start-up.

@@ -1,0 +1,124 @@
+/*
+ * column.cpp - YRDIF over columns of date pairs, basis texts to codes, and
+ * calendar dates of the bindings' date types to date values.  See
+ * column.h.
+ *
+ * Relies on: zdatdif (every element goes through it, so each is exactly
+ * what the entry points give), the parsers and the calendar conversions.
+ */
+#include "column.h"
+
+#include "tkyrdif.h"
+#include "utf8.h"
+
+/* Working copies of the parsers hold at most this many units; text past
+ * them is never examined, so it need not be decoded either. */
+#define BASIS_UNITS 256
+
+double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days)
+{
+    int64_t d;
+    double y;
+    if (zdatdif(basis, &d, &y, start, end) != 0) {
+        if (days)
+            *days = TK_DAYS_MISSING;
+        return tk_missing();
+    }
+    if (days)
+        *days = d;
+    return y;
+}
+
+void tk_yrdif_column(int32_t basis, const double *start, const double *end, size_t n,
+                     double *years, int64_t *days)
+{
+    if (days) {
+        for (size_t i = 0; i < n; i++)
+            years[i] = tk_yrdif_one(basis, start[i], end[i], &days[i]);
+    } else {
+        for (size_t i = 0; i < n; i++)
+            years[i] = tk_yrdif_one(basis, start[i], end[i], nullptr);
+    }
+}
+
+void tk_yrdif_column_codes(const int32_t *basis, const double *start, const double *end,
+                           size_t n, double *years, int64_t *days)
+{
+    for (size_t i = 0; i < n; i++)
+        years[i] = tk_yrdif_one(basis[i], start[i], end[i], days ? &days[i] : nullptr);
+}
+
+int32_t tk_basis_utf32(const uint32_t *text, size_t len)
+{
+    int32_t code = TK_BASIS_NONE;
+    int32_t n = len > BASIS_UNITS ? BASIS_UNITS : (int32_t)len;
+    if (zdatdci(text, n, 1, &code, nullptr) != 0)
+        return TK_BASIS_NONE;
+    return code;
+}
+
+int32_t tk_basis_utf8(const char *text, size_t len)
+{
+    uint32_t wide[BASIS_UNITS];
+    return tk_basis_utf32(wide, tk_utf8_decode(text, len, wide, BASIS_UNITS));
+}
+
+int32_t tk_basis_bytes(const uint8_t *text, size_t len)
+{
+    int32_t code = TK_BASIS_NONE;
+    int32_t n = len > BASIS_UNITS ? BASIS_UNITS : (int32_t)len;
+    if (zdatdciS(text, n, 1, &code, nullptr) != 0)
+        return TK_BASIS_NONE;
+    return code;
+}
+
+double tk_date_of_ymd(int64_t year, int32_t month, int32_t day)
+{
+    /* Years 0 .. 99 would be widened as two-digit years: not here. */
+    if (year < 1582 || year > 20000)
+        return tk_missing();
+    return tkfmtzdatjul(tkfmtzjulymd((double)year, (double)month, (double)day));
+}
+
+namespace {
+
+/* Hinnant's days_from_civil: proleptic Gregorian days from 1970-01-01. */
+constexpr int64_t epoch_day_of(int64_t y, int64_t m, int64_t d)
+{
+    y -= m <= 2;
+    int64_t era = (y >= 0 ? y : y - 399) / 400;
+    int64_t yoe = y - era * 400;                                 /* 0 .. 399 */
+    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; /* 0 .. 365 */
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;          /* 0 .. 146096 */
+    return era * 146097 + doe - 719468;
+}
+
+constexpr int64_t kFirstEpochDay = epoch_day_of(1582, 1, 1);
+constexpr int64_t kLastEpochDay = epoch_day_of(20000, 12, 31);
+static_assert(kFirstEpochDay == -141714 && epoch_day_of(1960, 1, 1) == -3653);
+
+} // namespace
+
+double tk_date_of_epoch_day(int64_t days)
+{
+    if (days < kFirstEpochDay || days > kLastEpochDay)
+        return tk_missing();
+    /* Hinnant's civil_from_days, on positive numbers only: z counts from
+     * 1 March of year 0. */
+    uint64_t z = (uint64_t)(days + 719468);                            /* 577754 .. 7305520 */
+    uint64_t era = z / 146097;                                         /* 3 .. 50 */
+    uint64_t doe = z - era * 146097;                                   /* 0 .. 146096 */
+    uint64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; /* 0 .. 399 */
+    uint64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);            /* 0 .. 365 */
+    uint64_t mp = (5 * doy + 2) / 153;                                 /* 0 .. 11 */
+    int32_t d = (int32_t)(doy - (153 * mp + 2) / 5 + 1);
+    int32_t m = (int32_t)(mp < 10 ? mp + 3 : mp - 9);
+    int64_t y = (int64_t)(yoe + era * 400) + (m <= 2);
+    return tk_date_of_ymd(y, m, d);
+}
+
+void tk_dates_of_epoch_days(const int64_t *days, size_t n, int64_t nat, double *out)
+{
+    for (size_t i = 0; i < n; i++)
+        out[i] = days[i] == nat ? tk_missing() : tk_date_of_epoch_day(days[i]);
+}

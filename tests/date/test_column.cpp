@@ -1,0 +1,118 @@
+// The column kernel and the date conversions that the bindings embed,
+// against YRDIF through the module loaded the way the host loads it: the
+// same bits for every pair, basis text and form, and every day of the
+// calendar converted by year, month and day.
+#include <random>
+#include <vector>
+
+#include "basis_table.h"
+#include "column.h"
+#include "host_fixture.h"
+
+using namespace tktest;
+
+namespace {
+
+class Column : public Hosted {};
+
+// Random date values over the whole calendar and past both ends, with
+// fractions, missing values, infinities and equal pairs.
+std::vector<double> random_dates(std::mt19937_64 &rng, size_t n)
+{
+    std::uniform_real_distribution<double> any(-140000, 6590000);
+    std::uniform_int_distribution<int> kind(0, 15);
+    std::vector<double> v(n);
+    for (auto &d : v) {
+        switch (kind(rng)) {
+        case 0: d = NAN; break;
+        case 1: d = kind(rng) & 1 ? INFINITY : -INFINITY; break;
+        case 2: d = from_bits(0xFFF8000000000001ull + (rng() & 0xFFFF)); break; // other NaNs
+        case 3: d = std::floor(any(rng) / 1461000) * 1461 + 745153; break; // near 4000-03-01
+        default: d = kind(rng) & 1 ? std::floor(any(rng)) : any(rng);
+        }
+    }
+    return v;
+}
+
+} // namespace
+
+TEST_F(Column, EveryPairAndBasisAsYrdifThroughTheModule)
+{
+    auto zdatdif = module.fn<int32_t (*)(int32_t, int64_t *, double *, double, double)>("zdatdif");
+    std::mt19937_64 rng(20261206);
+    const size_t n = 4000;
+    auto start = random_dates(rng, n), end = random_dates(rng, n);
+    for (size_t i = 0; i < n; i += 9)
+        end[i] = start[i]; // equal dates: 0 under every basis
+
+    std::vector<int32_t> row_codes(n);
+    std::vector<double> years(n), row_years(n);
+    std::vector<int64_t> days(n), row_days(n);
+    for (const auto &row : kBasisRows) {
+        std::string text = row.text;
+        int32_t wide = tk_basis_utf8(text.data(), text.size());
+        int32_t narrow = tk_basis_bytes(reinterpret_cast<const uint8_t *>(text.data()), text.size());
+        ASSERT_EQ(wide, row.utf32) << text;
+        ASSERT_EQ(narrow, row.bytes) << text;
+        for (auto [code, is_bytes] : {std::pair{wide, false}, std::pair{narrow, true}}) {
+            tk_yrdif_column(code, start.data(), end.data(), n, years.data(), days.data());
+            for (size_t i = 0; i < n; i++) {
+                auto e = is_bytes ? bytes(start[i], end[i], text)
+                                  : utf32(start[i], end[i], widen(text));
+                ASSERT_TRUE(SameBits(years[i], e.result))
+                    << "'" << text << "' " << hex(start[i]) << " " << hex(end[i]);
+                int64_t d = TK_DAYS_MISSING;
+                if (e.status == 0)
+                    zdatdif(code, &d, nullptr, start[i], end[i]);
+                ASSERT_EQ(days[i], d);
+            }
+        }
+    }
+
+    // One code per row, out-of-range codes included, with and without days.
+    std::uniform_int_distribution<int32_t> codes(-1, 6);
+    for (auto &c : row_codes)
+        c = codes(rng);
+    tk_yrdif_column_codes(row_codes.data(), start.data(), end.data(), n, row_years.data(),
+                          row_days.data());
+    tk_yrdif_column_codes(row_codes.data(), start.data(), end.data(), n, years.data(), nullptr);
+    for (size_t i = 0; i < n; i++) {
+        double want = tk_yrdif_one(row_codes[i], start[i], end[i], &days[i]);
+        ASSERT_TRUE(SameBits(row_years[i], want));
+        ASSERT_TRUE(SameBits(years[i], want));
+        ASSERT_EQ(row_days[i], days[i]);
+    }
+}
+
+// Every proleptic Gregorian day from before 1582 to after 20000: inside the
+// calendar each day is one more than the last, but for the 29 Februaries of
+// years divisible by 4000, which the calendar lacks; 1960-01-01 is 0.
+TEST(ColumnDates, EveryDayByYearMonthAndDay)
+{
+    const int64_t first = -141714, last = 6585687; // 1582-01-01, 20000-12-31 from 1970
+    ASSERT_TRUE(SameBits(tk_date_of_epoch_day(-3653), 0.0));
+    ASSERT_TRUE(SameBits(tk_date_of_epoch_day(first), -138061.0));
+    std::vector<int64_t> days;
+    for (int64_t e = first - 2; e <= last + 2; e++)
+        days.push_back(e);
+    days.push_back(INT64_MIN);
+    days.push_back(INT64_MAX);
+    std::vector<double> dv(days.size());
+    tk_dates_of_epoch_days(days.data(), days.size(), INT64_MIN, dv.data());
+    double prev = -138061.0 - 1;
+    int skipped = 0;
+    for (size_t i = 0; i < days.size(); i++) {
+        bool inside = days[i] >= first && days[i] <= last;
+        if (!inside || std::isnan(dv[i])) {
+            ASSERT_TRUE(SameBits(dv[i], missing())) << days[i];
+            skipped += inside;
+            continue;
+        }
+        ASSERT_TRUE(SameBits(dv[i], prev + 1)) << days[i];
+        prev = dv[i];
+    }
+    EXPECT_EQ(skipped, 5); // 29 February 4000, 8000, 12000, 16000, 20000
+    EXPECT_TRUE(SameBits(prev, 6589335.0));
+    EXPECT_TRUE(SameBits(tk_date_of_ymd(4000, 2, 29), missing()));
+    EXPECT_TRUE(SameBits(tk_date_of_ymd(60, 1, 1), missing())); // never a two-digit year
+}
