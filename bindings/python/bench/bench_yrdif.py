@@ -1,0 +1,63 @@
+"""yrdif.yrdif over 10 million float64 date-value pairs per basis, against
+numpy's (end - start) / 365.25 on the same arrays and against the per-element
+Python loop users write today, all in one process.  Prints a Markdown
+table: medians of interleaved repetitions and their ratios.
+
+    python bench_yrdif.py [--pairs N] [--reps R]
+"""
+import argparse
+import random
+import statistics
+import time
+
+import numpy as np
+
+import yrdif
+
+TARGETS = {"ACT/360": 1.5, "ACT/365": 1.5, "ACT/ACT": 3.0, "30/360": 3.0, "AGE": 3.0}
+
+
+def timed(fn):
+    t = time.perf_counter()
+    fn()
+    return time.perf_counter() - t
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--pairs", type=int, default=10_000_000)
+    ap.add_argument("--reps", type=int, default=5)
+    ap.add_argument("--loop-pairs", type=int, default=100_000)
+    a = ap.parse_args()
+    rng = np.random.default_rng(1)
+    start = rng.integers(-3653, 21915, a.pairs).astype(np.float64)  # 1950 .. 2020
+    end = start + rng.integers(0, 40 * 366, a.pairs)
+    small_s, small_e = start[:a.loop_pairs].tolist(), end[:a.loop_pairs].tolist()
+
+    def numpy_expr():
+        return (end - start) / 365.25
+
+    runs = {b: [] for b in TARGETS}
+    runs["numpy"], runs["loop"] = [], []
+    for _ in range(a.reps):
+        jobs = [("numpy", numpy_expr)] + [(b, lambda b=b: yrdif.yrdif(start, end, b))
+                                          for b in TARGETS]
+        jobs.append(("loop", lambda: [yrdif.yrdif(s, e, "ACT/ACT") for s, e in zip(small_s, small_e)]))
+        random.shuffle(jobs)
+        for name, fn in jobs:
+            runs[name].append(timed(fn))
+    per = {k: statistics.median(v) / (a.loop_pairs if k == "loop" else a.pairs) * 1e9
+           for k, v in runs.items()}
+    print(f"{a.pairs:,} pairs (the loop: {a.loop_pairs:,}), medians of {a.reps} interleaved "
+          "repetitions; ns per pair.\n")
+    print("| basis | yrdif.yrdif ns | numpy (end - start) / 365.25 ns | ratio | target "
+          "| Python loop ns | loop / yrdif |")
+    print("|---|---:|---:|---:|---|---:|---:|")
+    for b, target in TARGETS.items():
+        r = per[b] / per["numpy"]
+        print(f"| {b} | {per[b]:.2f} | {per['numpy']:.2f} | {r:.2f} | <= {target} | "
+              f"{per['loop']:.0f} | {per['loop'] / per[b]:.0f} |")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,43 @@
+"""Dask collections: `yrdif.yrdif` and `yrdif.days` build a lazy graph of
+one task per block or partition.  Every task is a module-level function of
+this package, so it pickles by reference and workers import it."""
+import numpy as np
+import pandas as pd
+
+from . import _core, _codes, _series, date_values
+
+
+def _years_block(start, end, basis):
+    """One block of `yrdif.yrdif`: numpy blocks in, float64 out."""
+    return _core.years(date_values(start), date_values(end), _codes(basis))
+
+
+def _days_block(start, end, basis):
+    """One block of `yrdif.days`: int64 day counts, INT64_MIN for none."""
+    return _core.days(date_values(start), date_values(end), _codes(basis))
+
+
+def _partition(name, start, end, basis):
+    """One partition of Dask Series: a pandas Series."""
+    return _series(getattr(_core, name), start, end, basis)
+
+
+def _dtype(name):
+    return np.dtype(np.float64 if name == "years" else np.int64)
+
+
+def evaluate(name, start, end, basis):
+    import dask.array as da
+    import dask.dataframe as dd
+
+    if any(isinstance(x, (dd.Series, dd.Index)) for x in (start, end, basis)):
+        first = next(x for x in (start, end, basis) if isinstance(x, dd.Series))
+        meta = pd.Series([], dtype=_dtype(name) if name == "years" else "Int64",
+                         name=first.name)
+        return dd.map_partitions(_partition, name, start, end, basis, meta=meta,
+                                 align_dataframes=True)
+    if isinstance(basis, (str, bytes)):
+        _codes(basis)  # a text no rule accepts fails here, not on a worker
+    dtype = _dtype(name)
+    block = _years_block if name == "years" else _days_block
+    return da.core.elemwise(block, start, end, basis, dtype=dtype)

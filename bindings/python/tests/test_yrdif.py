@@ -1,0 +1,172 @@
+"""The yrdif package against YRDIF through the module (golden cases that the
+yrdif command writes during the run), and its conversions of every input
+type.  Doubles are compared by their bits."""
+import datetime as dt
+import os
+import pickle
+import struct
+import subprocess
+import sys
+
+import numpy as np
+import pandas as pd
+import pytest
+from hypothesis import given, settings, strategies as st
+
+import yrdif
+
+TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
+YRDIF = os.environ.get("YRDIF_COMMAND", os.path.join(TOP, "build", "bin", "yrdif"))
+sys.path.insert(0, os.path.join(TOP, "bindings"))
+import golden  # noqa: E402
+
+needs_module = pytest.mark.skipif(not os.access(YRDIF, os.X_OK),
+                                  reason=f"no yrdif command at {YRDIF} (build it first)")
+
+
+def as_hex(a):
+    """The bits of each double, as the golden files hold them."""
+    return [struct.pack(">d", x).hex() for x in np.ravel(np.asarray(a, dtype=np.float64))]
+
+
+@pytest.fixture(scope="module", params=["values", "dates"])
+def cases(request, tmp_path_factory):
+    if not os.access(YRDIF, os.X_OK):
+        pytest.skip(f"no yrdif command at {YRDIF}")
+    out = tmp_path_factory.mktemp("golden") / f"{request.param}.csv"
+    subprocess.run([sys.executable, os.path.join(TOP, "bindings", "golden.py"), "--yrdif", YRDIF,
+                    "--kind", request.param, "--rows", "4000", "--seed", "7", str(out)], check=True)
+    return request.param, pd.read_csv(out, dtype=str, keep_default_na=False)
+
+
+def test_golden_cases_every_form(cases):
+    """Whole columns, one basis per row, both text forms, and each row on
+    its own: the module's bits."""
+    kind, g = cases
+    start = g.start.astype(float) if kind == "values" else g.start.to_numpy()
+    end = g.end.astype(float) if kind == "values" else g.end.to_numpy().astype("datetime64[D]")
+    assert as_hex(yrdif.yrdif(start, end, g.basis.to_numpy(dtype=object))) == list(g.years)
+    as_bytes = g.basis.map(lambda b: b.encode("utf-8"))
+    assert as_hex(yrdif.yrdif(start, end, as_bytes)) == list(g.years_bytes)
+    for b, rows in g.groupby("basis"):  # one basis for the whole column
+        idx = rows.index.to_numpy()
+        s, e = np.asarray(start)[idx], np.asarray(end)[idx]
+        for text, want in ((b, rows.years), (b.encode("utf-8"), rows.years_bytes)):
+            if yrdif._core.basis_code(text) == 0:
+                with pytest.raises(ValueError, match="is not recognised"):
+                    yrdif.yrdif(s, e, text)
+            else:
+                assert as_hex(yrdif.yrdif(s, e, text)) == list(want), text
+    for row in g.sample(200, random_state=1).itertuples():  # scalars
+        s = float(row.start) if kind == "values" else row.start
+        got = yrdif.yrdif(s, row.end if kind == "dates" else float(row.end), row.basis) \
+            if yrdif._core.basis_code(row.basis) else None
+        if got is not None:
+            assert isinstance(got, float) and as_hex(got) == [row.years]
+
+
+dates = st.floats(-138100, 6589400) | st.just(float("nan")) | st.integers(-138100, 6589400).map(float)
+texts = st.sampled_from(golden.TEXTS) | st.text(st.sampled_from("ACTGEUL/ 0356aceé"), max_size=8)
+
+
+@needs_module
+@settings(max_examples=20, deadline=None)
+@given(st.lists(st.tuples(dates, dates, texts), min_size=1, max_size=60))
+def test_random_pairs_as_the_module(rows):
+    rows = [(repr(s) if s == s else "NaN", repr(e) if e == e else "NaN", b) for s, e, b in rows]
+    start = np.array([float(r[0]) for r in rows])
+    end = np.array([float(r[1]) for r in rows])
+    bases = np.array([r[2] for r in rows], dtype=object)
+    assert as_hex(yrdif.yrdif(start, end, bases)) == golden.run_yrdif(YRDIF, rows, False)
+    as_bytes = np.array([b.encode() for b in bases], dtype=object)
+    assert as_hex(yrdif.yrdif(start, end, as_bytes)) == golden.run_yrdif(YRDIF, rows, True)
+
+
+# Every input form of 2000-01-01 (date value 14610), and of no date at all.
+JAN_1_2000 = [
+    dt.date(2000, 1, 1), dt.datetime(2000, 1, 1, 23, 59), pd.Timestamp("2000-01-01 10:00"),
+    pd.Timestamp("2000-01-01 23:30", tz="America/New_York"), np.datetime64("2000-01-01"),
+    np.datetime64("2000-01-01T23:59:59.999", "ms"), np.datetime64("2000-01-01T01", "h"),
+    "2000-01-01", "2000-01-01T18:00", 14610, 14610.99, np.int32(14610), np.float32(14610),
+]
+NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, "1581-12-31", dt.date(1500, 1, 1),
+           np.datetime64("4000-02-29"), 6589336, -138061.5, np.inf, "20001-01-01"]
+
+
+@pytest.mark.parametrize("form", JAN_1_2000, ids=repr)
+def test_every_date_form(form):
+    want = yrdif.yrdif(14610.0, 15157.0, "ACT/ACT")
+    assert as_hex(yrdif.yrdif(form, 15157, "ACT/ACT")) == as_hex(want)
+    assert as_hex(yrdif.yrdif([form, form], np.array([15157.0]), "ACT/ACT")) == as_hex([want] * 2)
+    assert yrdif.days(form, "2001-07-01", "ACT/ACT") == 547
+
+
+@pytest.mark.parametrize("form", NO_DATE, ids=repr)
+def test_missing_and_outside_the_calendar(form):
+    assert as_hex(yrdif.yrdif(form, 0.0)) == [golden.MISSING]
+    assert yrdif.days(form, 0.0) is None
+    assert yrdif.days(np.array([form, 1.0], dtype=object), 0.0).mask.tolist() == [True, False]
+
+
+def test_host_calendar_not_epoch_days():
+    """From 4000-03-01 on the host's date values are a day per 4000 years
+    behind numpy's day counts; datetime64 and str agree with the yrdif
+    command's own reading of the dates."""
+    d = np.array(["3999-12-31", "4000-02-28", "4000-03-01", "8000-03-01", "9999-12-31"],
+                 dtype="datetime64[D]")
+    naive = (d - np.datetime64("1960-01-01")).astype(float)
+    assert (yrdif.date_values(d) - naive).tolist() == [0, 0, -1, -2, -2]
+    assert yrdif.date_values("4000-03-01") == 745154.0
+    assert yrdif.days("4000-02-28", "4000-03-01", "ACT/365") == 2
+
+
+def test_broadcasting_series_and_errors():
+    start = np.array([[14610.0], [0.0], [np.nan]])
+    end = np.array([15157.0, 20000.0, 1.5, -1.0])
+    grid = yrdif.yrdif(start, end, "ACT/360")
+    assert grid.shape == (3, 4)
+    assert as_hex(grid) == as_hex([yrdif.yrdif(s, e, "ACT/360") for s in start[:, 0] for e in end])
+    assert yrdif.yrdif(np.float64(14976), 15341, b"ACT") == 1.0  # bytes rules: 'ACT' is ACT/ACT
+    a = pd.Series(pd.to_datetime(["2000-01-01", "2001-01-01"]), index=["x", "y"], name="since")
+    b = pd.Series(pd.to_datetime(["2002-01-01", "2003-01-01"]), index=["y", "z"])
+    r = yrdif.yrdif(a, b, pd.Series(["ACT/ACT", "nonsense", "AGE"], index=["x", "y", "z"]))
+    assert r.name == "since" and list(r.index) == ["x", "y", "z"] and r.isna().all()
+    r = yrdif.yrdif(a, b, "ACT/ACT")
+    assert as_hex(r.loc[["y"]]) == as_hex([1.0]) and r.loc[["x", "z"]].isna().all()
+    assert str(yrdif.days(a, b).dtype) == "Int64"
+    with pytest.raises(ValueError, match="'ACT' is not recognised by the YRDIF rules"):
+        yrdif.yrdif(0, 1, "ACT")
+    with pytest.raises(ValueError, match="'2000-13-01' is not an ISO 8601 date"):
+        yrdif.yrdif(["2000-01-01", "2000-13-01"], 0)
+    with pytest.raises(TypeError, match="basis is str or bytes"):
+        yrdif.yrdif(0, 1, 5)
+    assert yrdif.basis_name("A/360") == "30/360"
+    assert pickle.loads(pickle.dumps(yrdif._core.years)) is yrdif._core.years
+
+
+def test_dask_on_a_local_cluster():
+    """Dask arrays and DataFrame columns on worker processes give the bits
+    of the in-process result."""
+    da = pytest.importorskip("dask.array")
+    dd = pytest.importorskip("dask.dataframe")
+    distributed = pytest.importorskip("distributed")
+    rng = np.random.default_rng(5)
+    start = rng.uniform(-140000, 6590000, 20000)
+    end = rng.uniform(-140000, 6590000, 20000)
+    bases = rng.choice(np.array(["ACT/ACT", "30/360", "AGE", "bad", "act/365"]), 20000)
+    frame = pd.DataFrame({"a": pd.to_datetime("1990-06-15") + pd.to_timedelta(
+        rng.integers(-50000, 50000, 20000), unit="D"), "b": end, "basis": bases})
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        lazy = yrdif.yrdif(da.from_array(start, chunks=3000), da.from_array(end, chunks=3000),
+                           da.from_array(bases, chunks=3000))
+        assert as_hex(client.compute(lazy).result()) == as_hex(yrdif.yrdif(start, end, bases))
+        ddf = dd.from_pandas(frame, npartitions=4)
+        col = yrdif.yrdif(ddf.a, ddf.b, "ACT/ACT")
+        assert col.dtype == np.float64
+        got = client.compute(col).result()
+        want = yrdif.yrdif(frame.a, frame.b, "ACT/ACT")
+        assert got.index.equals(want.index) and as_hex(got) == as_hex(want)
+        days = client.compute(yrdif.days(ddf.a, ddf.b, ddf.basis)).result()
+        assert days.equals(yrdif.days(frame.a, frame.b, frame.basis))
