@@ -8,6 +8,8 @@
  */
 #include "column.h"
 
+#include "calendar.h"
+
 #include "tkyrdif.h"
 #include "utf8.h"
 
@@ -74,10 +76,16 @@ int32_t tk_basis_bytes(const uint8_t *text, size_t len)
 
 double tk_date_of_ymd(int64_t year, int32_t month, int32_t day)
 {
-    /* Years 0 .. 99 would be widened as two-digit years: not here. */
-    if (year < 1582 || year > 20000)
+    /* What tkfmtzdatjul(tkfmtzjulymd(year, month, day)) gives for a whole
+     * year of the calendar's range, by the same tables and start-of-year
+     * value, without the round trip through a Julian date.  Years 0 .. 99
+     * are not two-digit years here. */
+    if (year < CAL_YEAR_MIN || year > CAL_YEAR_MAX || month < 1 || month > 12 || day < 1)
         return tk_missing();
-    return tkfmtzdatjul(tkfmtzjulymd((double)year, (double)month, (double)day));
+    const int32_t *before = cal_days_before[cal_is_leap(year)];
+    if (day > before[month] - before[month - 1])
+        return tk_missing();
+    return (double)(cal_start_of_positive_year((uint32_t)year) + before[month - 1] + day);
 }
 
 namespace {
