@@ -1,0 +1,92 @@
+# YRDIF over R vectors: date conversion and argument checks here, every
+# element in C (src/yrdif_r.c) through the host's own engine.
+
+basis_names <- c("30/360", "ACT/ACT", "ACT/360", "ACT/365", "AGE")
+
+# Host date values (days from 1960-01-01) of one argument.
+date_values <- function(x, arg) {
+  if (inherits(x, "Date")) {
+    return(.Call(C_date_values, unclass(x)))
+  }
+  if (inherits(x, "POSIXct")) {
+    tz <- attr(x, "tzone")
+    d <- as.Date(x, tz = if (is.null(tz)) "" else tz[[1]])
+    return(.Call(C_date_values, unclass(d)))
+  }
+  if (is.character(x) || is.factor(x)) {
+    x <- as.character(x)
+    d <- as.Date(x, format = "%Y-%m-%d", optional = TRUE)
+    bad <- is.na(d) & !is.na(x) & !grepl("^\\s*$", x)
+    if (any(bad)) {
+      warning(sprintf("`%s`: %d text(s) are not ISO dates (YYYY-MM-DD), e.g. \"%s\"; they give NA",
+                      arg, sum(bad), x[which(bad)[1]]), call. = FALSE)
+    }
+    return(.Call(C_date_values, unclass(d)))
+  }
+  if (is.logical(x) && all(is.na(x))) { # R's plain NA
+    return(rep(NA_real_, length(x)))
+  }
+  if (is.numeric(x) && !is.object(x)) {
+    return(as.double(x))
+  }
+  stop(sprintf("`%s` must be a Date, POSIXct, character ISO dates or numbers (host date values), not %s",
+               arg, class(x)[[1]]), call. = FALSE)
+}
+
+# Basis codes of a character vector; one text that no rule accepts is an
+# error, one text per row gives NA for such rows (code 0).
+basis_codes <- function(basis) {
+  if (!is.character(basis)) {
+    stop(sprintf("`basis` must be a character vector, not %s", class(basis)[[1]]), call. = FALSE)
+  }
+  u <- unique(basis)
+  codes <- .Call(C_basis_codes, u)
+  if (length(basis) == 1 && !is.na(basis) && codes == 0L) {
+    stop(sprintf("basis \"%s\" is not recognised by the YRDIF rules; use '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE'",
+                 basis), call. = FALSE)
+  }
+  codes[match(basis, u)]
+}
+
+check_sizes <- function(...) {
+  sizes <- vapply(list(...), length, integer(1))
+  n <- if (any(sizes != 1)) max(sizes[sizes != 1]) else 1L
+  if (any(sizes != 1 & sizes != n)) {
+    stop(sprintf("Can't recycle %s: sizes must be 1 or the same (%s)",
+                 paste0("`", names(sizes), "`", collapse = ", "),
+                 paste(sprintf("`%s` has size %d", names(sizes), sizes), collapse = ", ")),
+         call. = FALSE)
+  }
+  n
+}
+
+evaluate <- function(routine, start, end, basis) {
+  n <- check_sizes(start = start, end = end, basis = basis)
+  s <- date_values(start, "start")
+  e <- date_values(end, "end")
+  out <- .Call(routine, s, e, basis_codes(basis))
+  if (!is.null(names(start)) && length(start) == n) {
+    names(out) <- names(start)
+  } else if (!is.null(names(end)) && length(end) == n) {
+    names(out) <- names(end)
+  }
+  out
+}
+
+yrdif <- function(start, end, basis = "AGE") {
+  evaluate(C_years, start, end, basis)
+}
+
+yrdif_days <- function(start, end, basis = "AGE") {
+  evaluate(C_days, start, end, basis)
+}
+
+yrdif_basis <- function(basis) {
+  if (!is.character(basis)) {
+    stop(sprintf("`basis` must be a character vector, not %s", class(basis)[[1]]), call. = FALSE)
+  }
+  codes <- .Call(C_basis_codes, basis)
+  out <- basis_names[ifelse(codes == 0L, NA_integer_, codes)]
+  names(out) <- basis
+  out
+}

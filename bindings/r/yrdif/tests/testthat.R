@@ -1,0 +1,3 @@
+library(testthat)
+library(yrdif)
+test_check("yrdif")

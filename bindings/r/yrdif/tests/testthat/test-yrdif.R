@@ -1,0 +1,82 @@
+# yrdif against YRDIF through the module (golden cases that the yrdif command
+# writes during the test run, compared by bits), and its reading of R's date
+# types, recycling, missing values and bases.
+
+bits <- function(x) {
+  vapply(x, function(v) paste(rev(as.character(writeBin(v, raw(), endian = "little"))),
+                              collapse = ""), "")
+}
+missing_bits <- "fffffe0000000000"
+
+golden <- function(kind) {
+  path <- Sys.getenv(paste0("YRDIF_GOLDEN_", toupper(kind)))
+  if (!nzchar(path) || !file.exists(path)) skip(paste("no golden cases for", kind))
+  read.csv(path, colClasses = "character", encoding = "UTF-8")
+}
+
+test_that("every golden pair and basis has the module's bits", {
+  for (kind in c("values", "dates")) {
+    g <- golden(kind)
+    start <- if (kind == "values") as.numeric(g$start) else as.Date(g$start)
+    end <- if (kind == "values") as.numeric(g$end) else as.Date(g$end)
+    out <- yrdif(start, end, g$basis)
+    expect_identical(is.na(out), g$years == missing_bits)
+    expect_identical(unname(bits(out[!is.na(out)])), g$years[!is.na(out)])
+    # One basis for a whole column, as a scalar argument.
+    for (b in unique(g$basis[!is.na(yrdif_basis(g$basis))])) {
+      rows <- g$basis == b
+      expect_identical(unname(bits(yrdif(start[rows], end[rows], b))),
+                       ifelse(g$years[rows] == missing_bits, bits(NA_real_), g$years[rows]))
+    }
+  }
+})
+
+test_that("every input type of a date reads the same calendar date", {
+  want <- yrdif(14610, 15157, "ACT/ACT")
+  forms <- list(
+    as.Date("2000-01-01"), structure(10957L, class = "Date"), structure(10957.9, class = "Date"),
+    as.POSIXct("2000-01-01 23:30", tz = "America/New_York"),
+    as.POSIXct("2000-01-01 00:30", tz = "Asia/Tokyo"), "2000-01-01", 14610, 14610.99, 14610L
+  )
+  for (f in forms) expect_identical(yrdif(f, 15157, "ACT/ACT"), want, info = format(f))
+  expect_identical(yrdif_days("2000-02-29", "2001-02-28", "AGE"), 731L)
+  # A time zone's own date: 2000-01-01 02:00 UTC is still 1999-12-31 in New York.
+  utc <- as.POSIXct("2000-01-01 02:00", tz = "UTC")
+  expect_identical(yrdif(utc, 15157, "ACT/ACT"), want)
+  expect_identical(yrdif(as.POSIXct(format(utc, tz = "America/New_York"), tz = "America/New_York"),
+                         15157, "ACT/ACT"), yrdif(14609, 15157, "ACT/ACT"))
+})
+
+test_that("recycling, names and size errors follow vctrs rules", {
+  s <- c(a = 14610, b = 0, c = NA)
+  expect_identical(names(yrdif(s, 15157)), c("a", "b", "c"))
+  expect_identical(yrdif(s, 15157, c("ACT/ACT", "AGE", "AGE")),
+                   c(a = yrdif(14610, 15157, "ACT/ACT"), b = yrdif(0, 15157), c = NA))
+  expect_identical(yrdif(numeric(), 1), numeric())
+  expect_error(yrdif(1:3, 1:2), "`start` has size 3, `end` has size 2")
+  expect_error(yrdif(1, 2, c("AGE", "AGE")), NA)
+  expect_error(yrdif(1:3, 1, c("AGE", "AGE")), "`basis` has size 2")
+  expect_error(yrdif(list(1), 2), "must be a Date")
+})
+
+test_that("missing dates, the calendar's ends and the 4000-year rule give NA", {
+  na_forms <- list(NA, NA_real_, NaN, as.Date(NA), "1581-12-31", as.Date("1500-01-01"),
+                   "4000-02-29", as.Date("8000-02-29"), 6589336, -138061.5, Inf)
+  for (f in na_forms) {
+    expect_identical(suppressWarnings(yrdif(f, 0)), NA_real_, info = format(f))
+    expect_identical(suppressWarnings(yrdif_days(f, 0)), NA_integer_)
+  }
+  expect_warning(yrdif("2000-13-01", 0), "not ISO dates")
+  # From 4000-03-01 on the host's date values lag R's day counts.
+  expect_identical(yrdif(as.Date("1960-01-01"), as.Date("4000-03-01"), "ACT/365"),
+                   yrdif(0, 745154, "ACT/365"))
+  expect_identical(yrdif_days("4000-02-28", "4000-03-01", "ACT/365"), 2L)
+})
+
+test_that("bases follow the YRDIF rules; one bad basis is an error", {
+  expect_identical(unname(yrdif_basis(c("A/360", "Actual", "act/365 ", "ACT", ""))),
+                   c("30/360", "ACT/ACT", "ACT/365", NA, NA))
+  expect_error(yrdif(0, 1, "ACT"), "basis \"ACT\" is not recognised")
+  expect_error(yrdif(0, 1, 5), "must be a character vector")
+  expect_identical(yrdif(0, 366, c("ACT/ACT", "bogus", NA)), c(1, NA, NA))
+})
