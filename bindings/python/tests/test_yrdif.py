@@ -170,3 +170,11 @@ def test_dask_on_a_local_cluster():
         assert got.index.equals(want.index) and as_hex(got) == as_hex(want)
         days = client.compute(yrdif.days(ddf.a, ddf.b, ddf.basis)).result()
         assert days.equals(yrdif.days(frame.a, frame.b, frame.basis))
+
+
+def test_readme_examples():
+    """The README's Python examples give the README's output."""
+    import doctest
+    result = doctest.testfile(os.path.join(TOP, "README.md"), module_relative=False,
+                              optionflags=doctest.NORMALIZE_WHITESPACE)
+    assert result.attempted >= 5 and result.failed == 0
