@@ -9,6 +9,7 @@
 #include "column.h"
 
 #include "calendar.h"
+#include "column_simd.h"
 
 #include "tkyrdif.h"
 #include "utf8.h"
@@ -31,15 +32,33 @@ double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days)
     return y;
 }
 
+/* The vectorised years of a basis code 1 .. 5, chosen once by the dynamic
+ * loader: AVX2 where the processor has it, SSE2 otherwise.  The resolver
+ * runs before any sanitizer runtime is ready, so it is not instrumented. */
+extern "C" {
+__attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
+void (*resolve_column_years(void))(int32_t, const double *, const double *, size_t, double *);
+void (*resolve_column_years(void))(int32_t, const double *, const double *, size_t, double *)
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? tk_column_avx2_years : tk_column_sse2_years;
+}
+__attribute__((visibility("hidden"))) void column_years(int32_t, const double *, const double *,
+                                                        size_t, double *)
+    __attribute__((ifunc("resolve_column_years")));
+}
+
 void tk_yrdif_column(int32_t basis, const double *start, const double *end, size_t n,
                      double *years, int64_t *days)
 {
-    if (days) {
+    if (days) { /* day counts only come one pair at a time */
         for (size_t i = 0; i < n; i++)
             years[i] = tk_yrdif_one(basis, start[i], end[i], &days[i]);
-    } else {
+    } else if (basis >= TK_BASIS_30_360 && basis <= TK_BASIS_AGE) {
+        column_years(basis, start, end, n, years);
+    } else { /* no basis: YRDIF has no result for any pair */
         for (size_t i = 0; i < n; i++)
-            years[i] = tk_yrdif_one(basis, start[i], end[i], nullptr);
+            years[i] = tk_missing();
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "basis_table.h"
 #include "column.h"
+#include "column_simd.h"
 #include "host_fixture.h"
 
 using namespace tktest;
@@ -14,6 +15,16 @@ using namespace tktest;
 namespace {
 
 class Column : public Hosted {};
+
+// The processor variants of the vectorised kernel this processor can run.
+using Variant = void (*)(int32_t, const double *, const double *, size_t, double *);
+std::vector<Variant> variants()
+{
+    std::vector<Variant> v{tk_column_sse2_years};
+    if (__builtin_cpu_supports("avx2"))
+        v.push_back(tk_column_avx2_years);
+    return v;
+}
 
 // Random date values over the whole calendar and past both ends, with
 // fractions, missing values, infinities and equal pairs.
@@ -56,7 +67,10 @@ TEST_F(Column, EveryPairAndBasisAsYrdifThroughTheModule)
         ASSERT_EQ(narrow, row.bytes) << text;
         for (auto [code, is_bytes] : {std::pair{wide, false}, std::pair{narrow, true}}) {
             tk_yrdif_column(code, start.data(), end.data(), n, years.data(), days.data());
+            tk_yrdif_column(code, start.data(), end.data(), n, row_years.data(), nullptr);
             for (size_t i = 0; i < n; i++) {
+                ASSERT_TRUE(SameBits(row_years[i], years[i])) << "vectorised, '" << text << "' "
+                                                              << hex(start[i]) << " " << hex(end[i]);
                 auto e = is_bytes ? bytes(start[i], end[i], text)
                                   : utf32(start[i], end[i], widen(text));
                 ASSERT_TRUE(SameBits(years[i], e.result))
@@ -68,6 +82,21 @@ TEST_F(Column, EveryPairAndBasisAsYrdifThroughTheModule)
             }
         }
     }
+
+    // Every variant of the vectorised kernel at every short length and
+    // alignment, each element as the pair alone gives it.
+    for (Variant run : variants())
+        for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++)
+            for (size_t off = 0; off < 4; off++)
+                for (size_t len = 0; len <= 37; len++) {
+                    std::vector<double> out(len + 2, 1.5);
+                    run(code, start.data() + off, end.data() + off, len, out.data() + 1);
+                    ASSERT_EQ(bits(out[0]), bits(1.5));
+                    ASSERT_EQ(bits(out[len + 1]), bits(1.5));
+                    for (size_t i = 0; i < len; i++)
+                        ASSERT_TRUE(SameBits(out[i + 1], tk_yrdif_one(code, start[off + i],
+                                                                      end[off + i], nullptr)));
+                }
 
     // One code per row, out-of-range codes included, with and without days.
     std::uniform_int_distribution<int32_t> codes(-1, 6);
@@ -115,4 +144,29 @@ TEST(ColumnDates, EveryDayByYearMonthAndDay)
     EXPECT_TRUE(SameBits(prev, 6589335.0));
     EXPECT_TRUE(SameBits(tk_date_of_ymd(4000, 2, 29), missing()));
     EXPECT_TRUE(SameBits(tk_date_of_ymd(60, 1, 1), missing())); // never a two-digit year
+}
+
+// Every date of the calendar as a start, against ends at distances that
+// cross month ends, leap days and whole years, under every basis: each
+// variant of the vectorised kernel against the engine one pair at a time.
+TEST(ColumnDates, EveryDateAsStartUnderEveryBasis)
+{
+    const double steps[] = {0, 0.5, 1, 28, 29, 59, 365, 366, 730, 1461, 36524, -1, -366, -2000000};
+    std::vector<double> start, end;
+    for (int64_t d = -138061; d <= 6589335; d++) {
+        start.push_back(static_cast<double>(d));
+        end.push_back(static_cast<double>(d) + steps[d % 14 < 0 ? -(d % 14) : d % 14]);
+    }
+    std::vector<double> years(start.size());
+    std::vector<double> want(start.size());
+    for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++) {
+        for (size_t i = 0; i < start.size(); i++)
+            want[i] = tk_yrdif_one(code, start[i], end[i], nullptr);
+        for (Variant run : variants()) {
+            run(code, start.data(), end.data(), start.size(), years.data());
+            for (size_t i = 0; i < start.size(); i++)
+                ASSERT_TRUE(SameBits(years[i], want[i]))
+                    << "basis " << code << " " << hex(start[i]) << " " << hex(end[i]);
+        }
+    }
 }

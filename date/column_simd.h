@@ -1,0 +1,17 @@
+/*
+ * column_simd.h - the processor variants of the column kernel (internal).
+ * Each evaluates n pairs under a basis code of 1 .. 5 and stores the year
+ * output of zdatdif or the missing value; column.cpp chooses one once.
+ */
+#ifndef DATE_COLUMN_SIMD_H
+#define DATE_COLUMN_SIMD_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+void tk_column_sse2_years(int32_t basis, const double *start, const double *end, size_t n,
+                          double *years);
+void tk_column_avx2_years(int32_t basis, const double *start, const double *end, size_t n,
+                          double *years);
+
+#endif /* DATE_COLUMN_SIMD_H */
