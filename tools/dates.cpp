@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace yrdif {
 
@@ -66,6 +67,23 @@ bool parse_iso(std::string_view s, const Calendar &cal, ParsedDate &out)
 
 } // namespace
 
+std::string shown(std::string_view text)
+{
+    constexpr size_t kMax = 40;
+    std::string out = "'";
+    for (size_t i = 0; i < text.size() && i < kMax; i++) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        }
+    }
+    return out + (text.size() > kMax ? "'..." : "'");
+}
+
 ParsedDate parse_date(std::string_view text, const Calendar &cal)
 {
     ParsedDate out;
@@ -84,12 +102,12 @@ ParsedDate parse_date(std::string_view text, const Calendar &cal)
     double v = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) {
-        out.error = "'" + std::string(text) +
-                    "' is neither a date (2000-01-31) nor a date value (days from 1960-01-01)";
+        out.error = shown(text) +
+                    " is neither a date (2000-01-31) nor a date value (days from 1960-01-01)";
         return out;
     }
     if (std::isnan(cal.juldat(v))) {
-        out.error = "date value " + std::string(text) +
+        out.error = "date value " + shown(text) +
                     " is outside the calendar; date values run from -138061 to 6589335";
         return out;
     }

@@ -45,6 +45,12 @@ Evaluator::Evaluator(const Setup &setup)
 
 Evaluator::~Evaluator() = default;
 
+int32_t Evaluator::basis_code(std::string_view basis)
+{
+    int32_t code = 0;
+    return parse_basis(basis, &code) == 0 ? code : 0;
+}
+
 int32_t Evaluator::parse_basis(std::string_view basis, int32_t *code)
 {
     auto len = static_cast<int32_t>(std::min<size_t>(basis.size(), INT32_MAX));
@@ -86,7 +92,7 @@ Outcome Evaluator::run(double start, double end, std::optional<std::string_view>
     else if (std::isnan(end))
         out.reason = "the end date is missing";
     else if (basis && parse_basis(*basis, &code) != 0)
-        out.reason = "basis '" + std::string(*basis) + "' is not recognised";
+        out.reason = "basis " + shown(*basis) + " is not recognised";
     else if (zdatdif_(code, nullptr, nullptr, start, end) != 0)
         out.reason = "a date is outside the calendar";
     else

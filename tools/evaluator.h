@@ -35,6 +35,8 @@ public:
     // Evaluates with two arguments (no basis) or three.
     Outcome run(double start, double end, std::optional<std::string_view> basis);
     ParsedDate date(std::string_view text) const { return parse_date(text, calendar_); }
+    // The basis code the module's parser gives a text (1 .. 5), 0 for none.
+    int32_t basis_code(std::string_view basis);
     // The version record read through tkvercn1, one field a line.
     std::string version_text() const;
 

@@ -3,6 +3,7 @@
 // options, and CSV batches with quoting, CRLF, missing results and
 // --strict.  Printed text and exit codes are compared exactly.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -35,15 +36,20 @@ std::string quote(const std::string &a)
     return q + "'";
 }
 
-Outcome run(const std::vector<std::string> &args, const std::string &input = "")
+// Runs the command with input on standard input (or from `from`, e.g. a
+// directory) and standard output to a file (or to `to`, e.g. /dev/full).
+Outcome run(const std::vector<std::string> &args, const std::string &input = "",
+            const std::string &from = "", const std::string &to = "")
 {
-    std::string dir = ::testing::TempDir();
-    std::string in = dir + "yrdif_in", out = dir + "yrdif_out", err = dir + "yrdif_err";
+    // Names of this process's own, so that test runs side by side do not mix.
+    std::string dir = ::testing::TempDir() + "yrdif_" + std::to_string(getpid()) + "_";
+    std::string in = dir + "in", out = dir + "out", err = dir + "err";
     std::ofstream(in, std::ios::binary) << input;
+    std::ofstream(out, std::ios::trunc).flush();
     std::string cmd = quote(TK_YRDIF_PATH);
     for (const auto &a : args)
         cmd += " " + quote(a);
-    cmd += " <" + in + " >" + out + " 2>" + err;
+    cmd += " <" + (from.empty() ? in : from) + " >" + (to.empty() ? out : to) + " 2>" + err;
     int rc = std::system(cmd.c_str());
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(out), slurp(err)};
 }
@@ -54,11 +60,12 @@ struct Case {
     int status;
     const char *out;
     const char *err; // a part of standard error
+    std::string input = "", from = "", to = "";
 };
 
 void check(const Case &c, const std::string &input = "")
 {
-    Outcome r = run(c.args, input);
+    Outcome r = run(c.args, input.empty() ? c.input : input, c.from, c.to);
     EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.err;
     EXPECT_EQ(r.out, c.out) << c.name;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << ": stderr was\n" << r.err;
@@ -102,95 +109,113 @@ TEST(Yrdif, SingleEvaluations)
 TEST(Yrdif, BadArguments)
 {
     const Case cases[] = {
-        {"no such day", {"2001-02-29", "2002-01-01"}, 2, "", "START: there is no such day"},
-        {"bad end", {"2001-01-01", "2002-13-01"}, 2, "", "END: there is no such day"},
-        {"not a date", {"yesterday", "0"}, 2, "", "START: 'yesterday' is neither a date"},
-        {"year too early", {"1500-01-01", "0"}, 2, "", "year 1500 is outside the calendar"},
-        {"five digits need +", {"20000-01-01", "0"}, 2, "", "needs a leading '+'"},
-        {"year too late", {"0", "+20001-01-01"}, 2, "", "END: year 20001 is outside"},
-        {"value too late", {"0", "6589336"}, 2, "", "END: date value 6589336 is outside"},
-        {"value too early", {"-138061.5", "0"}, 2, "", "START: date value -138061.5"},
-        {"infinite", {"inf", "0"}, 2, "", "START: 'inf' is neither"},
+        // A bad date is a missing result, as in CSV mode, not a usage error.
+        {"no such day", {"2001-02-29", "2002-01-01"}, 1, "\n", "START: there is no such day"},
+        {"bad end", {"2001-01-01", "2002-13-01"}, 1, "\n", "END: there is no such day"},
+        {"not a date", {"yesterday", "0"}, 1, "\n", "START: 'yesterday' is neither a date"},
+        {"year too early", {"1500-01-01", "0"}, 1, "\n", "year 1500 is outside the calendar"},
+        {"five digits need +", {"20000-01-01", "0"}, 1, "\n", "needs a leading '+'"},
+        {"value too late", {"0", "6589336"}, 1, "\n", "END: date value '6589336' is outside"},
+        {"binary text shown escaped", {"\x01\xff-01-01", "0"}, 1, "\n", "'\\x01\\xFF-01-01'"},
         {"one date", {"0"}, 2, "", "give START END"},
         {"four arguments", {"0", "1", "AGE", "x"}, 2, "", "give START END"},
         {"unknown option", {"--frobnicate", "0", "1"}, 2, "", "unknown option '--frobnicate'"},
-        {"bad digits", {"--digits", "x", "0", "1"}, 2, "", "--digits takes a whole number"},
+        {"bad digits", {"--digits=x", "0", "1"}, 2, "", "--digits takes a whole number"},
         {"missing value", {"0", "1", "--cutoff"}, 2, "", "--cutoff needs a value"},
+        {"flag with a value", {"--days=1", "0", "1"}, 2, "", "--days takes no value"},
+        {"CSV option outside CSV mode", {"--basis", "ACT/360", "0", "1"}, 2, "",
+         "--basis applies only to CSV mode"},
+        {"strict outside CSV mode", {"--strict", "0", "1"}, 2, "", "--strict applies only"},
         {"no module", {"--module", "/nonexistent.so", "0", "1"}, 2, "", "cannot load module"},
+        {"explain", {"--explain", "0", "1", "A/360"}, 0, "0.002777777777777778\n", "basis 'A/360' is read as '30/360'"},
     };
     for (const auto &c : cases)
         check(c);
 }
 
-TEST(Yrdif, HelpAndVersion)
-{
-    Outcome help = run({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("usage: yrdif"), std::string::npos);
-    Outcome v = run({"--version"});
-    EXPECT_EQ(v.status, 0);
-    EXPECT_NE(v.out.find("release:     V.07.01M0P"), std::string::npos) << v.out;
-    EXPECT_NE(v.out.find("product:     rizuv tkext"), std::string::npos) << v.out;
-}
-
 TEST(Yrdif, CsvBatches)
 {
-    const std::string loans = slurp(TK_SOURCE_DIR "/examples/loans.csv");
-    const struct {
-        Case c;
-        std::string input;
-    } cases[] = {
-        {{"example file", {"--csv", TK_SOURCE_DIR "/examples/loans.csv"}, 1,
-          "loan,start,end,basis,yrdif\n"
-          "A-100,2000-01-01,2001-07-01,ACT/ACT,1.4958904109589042\n"
-          "A-101,2000-01-01,2001-07-01,30/360,1.5\n"
-          "\"B-7, second tranche\",2003-07-01,2004-07-01,Actual/Actual,1.0013773486039375\n"
-          "C-1,1990-06-15,2020-06-14,AGE,29.997260273972604\n"
-          "C-2,14610,15157,ACT/365,1.4986301369863013\n"
-          "D-9,2001-02-29,2002-01-01,ACT/360,\n",
-          "1 of 6 rows have no result (first at line 7: start: there is no such day)"},
-         ""},
-        {{"standard input, CRLF, days", {"--csv", "--days"}, 0,
-          "start,end,yrdif,days\r\n2000-02-29,2001-02-28,1,731\r\n",
-          ""},
+    const std::string loans = TK_SOURCE_DIR "/examples/loans.csv";
+    const Case cases[] = {
+        {"example file, options after the file", {loans, "--csv"}, 1,
+         "loan,start,end,basis,yrdif\n"
+         "A-100,2000-01-01,2001-07-01,ACT/ACT,1.4958904109589042\n"
+         "A-101,2000-01-01,2001-07-01,30/360,1.5\n"
+         "\"B-7, second tranche\",2003-07-01,2004-07-01,Actual/Actual,1.0013773486039375\n"
+         "C-1,1990-06-15,2020-06-14,AGE,29.997260273972604\n"
+         "C-2,14610,15157,ACT/365,1.4986301369863013\n"
+         "D-9,2001-02-29,2002-01-01,ACT/360,\n",
+         "loans.csv:7: start: there is no such day\nyrdif: 1 of 6 rows have no result\n"},
+        {"standard input, CRLF, days", {"--csv", "--days"}, 0,
+         "start,end,yrdif,days\r\n2000-02-29,2001-02-28,1,731\r\n", "",
          "start,end\r\n2000-02-29,2001-02-28\r\n"},
-        {{"header line end kept", {"--csv"}, 0, "start,end,yrdif\r\n0,365,0.9972602739726026\r\n", ""},
-         "start,end\r\n0,365"},
-        {{"quoted fields and a line end inside quotes", {"--csv"}, 0,
-          "\"id\",\"start\",end,basis,yrdif\n\"a\"\"b\nc\",\"2000-01-01\",2001-01-01,\"ACT/365\",1."
-          "0027397260273974\n",
-          ""},
-         "\"id\",\"start\",end,basis\n\"a\"\"b\nc\",\"2000-01-01\",2001-01-01,\"ACT/365\"\n"},
-        {{"named columns and one basis", {"--csv", "--start", "From", "--end", "to",
-                                           "--basis-all", "30/360"},
-          0, "to,from,basis,yrdif\n2001-07-01,2000-01-01,AGE,1.5\n", ""},
+        {"CR line ends", {"--csv"}, 0, "start,end,yrdif\r0,365,0.9972602739726026\r1,1,0\r", "",
+         "start,end\r0,365\r1,1\r"},
+        {"header line end kept", {"--csv"}, 0, "start,end,yrdif\r\n0,365,0.9972602739726026\r\n",
+         "", "start,end\r\n0,365"},
+        {"quoted fields and a line end inside quotes", {"--csv"}, 0,
+         "\"id\",\"start\",end,basis,yrdif\n\"a\"\"b\nc\",\"2000-01-01\",2001-01-01,\"ACT/365\",1."
+         "0027397260273974\n",
+         "", "\"id\",\"start\",end,basis\n\"a\"\"b\nc\",\"2000-01-01\",2001-01-01,\"ACT/365\"\n"},
+        {"named columns, --opt=value, one basis", {"--csv", "--start=From", "--end", "to",
+                                                    "--basis-all", "30/360"},
+         0, "to,from,basis,yrdif\n2001-07-01,2000-01-01,AGE,1.5\n", "",
          "to,from,basis\n2001-07-01,2000-01-01,AGE\n"},
-        {{"missing and malformed rows are counted", {"--csv"}, 1,
-          "start,end,basis,yrdif\n.,1,AGE,\n0,1,nope,\n0,1,\n0,1,AGE,0.00273972602739736\n"
-          "\n\"0,1,AGE\n,\n",
-          "4 of 5 rows have no result (first at line 2: the start date is missing)"},
-         "start,end,basis\n.,1,AGE\n0,1,nope\n0,1\n0,1,AGE\n\n\"0,1,AGE\n"},
-        {{"strict stops at the first bad row", {"--csv", "--strict"}, 1,
-          "start,end,basis,yrdif\n0,365,ACT/365,1\n0,1,nope,\n",
-          "line 3: no result: basis 'nope' is not recognised"},
-         "start,end,basis\n0,365,ACT/365\n0,1,nope\n0,2,AGE\n"},
-        {{"bytes registration", {"--csv", "--bytes"}, 0,
-          "start,end,basis,yrdif\n2000-01-01,2001-07-01,ACT,1.4958904109589042\n", ""},
+        {"every row without a result reported, short rows padded", {"--csv"}, 1,
+         "start,end,basis,yrdif\n.,1,AGE,\n0,1,nope,\n0,1,,\n0,,,\n\n",
+         "<stdin>:2: start: the start date is missing\nyrdif: <stdin>:3: basis: basis 'nope' is "
+         "not recognised\nyrdif: <stdin>:4: basis: basis '' is not recognised\nyrdif: <stdin>:5:"
+         " end: the end date is missing\nyrdif: 4 of 4 rows",
+         "start,end,basis\n.,1,AGE\n0,1,nope\n0,1\n0\n\n"},
+        {"the first N reported", {"--csv", "--max-errors", "1"}, 1,
+         "start,end,yrdif\n.,1,\n.,2,\n", "<stdin>:2: start: the start date is missing\n"
+         "yrdif: 2 of 2 rows have no result; 1 not shown (--errors FILE writes them all)",
+         "start,end\n.,1\n.,2\n"},
+        {"strict stops at the first bad row", {"--csv", "--strict"}, 1,
+         "start,end,basis,yrdif\n0,365,ACT/365,1\n0,1,nope,\n",
+         "<stdin>:3: basis: basis 'nope' is not recognised", "start,end,basis\n0,365,ACT/365\n0,1,nope\n0,2,AGE\n"},
+        {"bytes registration", {"--csv", "--bytes"}, 0,
+         "start,end,basis,yrdif\n2000-01-01,2001-07-01,ACT,1.4958904109589042\n", "",
          "start,end,basis\n2000-01-01,2001-07-01,ACT\n"},
-        {{"byte order mark before the header", {"--csv"}, 0,
-          "\xEF\xBB\xBFstart,end,yrdif\n0,365,0.9972602739726026\n", ""},
-         "\xEF\xBB\xBFstart,end\n0,365\n"},
-        {{"missing column", {"--csv", "--end", "until"}, 2, "", "no column 'until'"},
-         "start,end\n0,1\n"},
-        {{"missing basis column", {"--csv", "--basis", "kind"}, 2, "", "no column 'kind'"},
-         "start,end\n0,1\n"},
-        {{"empty input", {"--csv"}, 2, "", "needs a header row"}, ""},
-        {{"no such file", {"--csv", "/nonexistent.csv"}, 2, "", "cannot open /nonexistent.csv"},
-         ""},
+        {"byte order mark before the header", {"--csv"}, 0,
+         "\xEF\xBB\xBFstart,end,yrdif\n0,365,0.9972602739726026\n", "", "\xEF\xBB\xBFstart,end\n0,365\n"},
+        {"long row is an error", {"--csv"}, 1, "start,end,yrdif\n0,365,0.9972602739726026\n",
+         "<stdin>:3: the row has 3 fields, the header 2 (--ragged allows longer rows)",
+         "start,end\n0,365\n0,1,x\n"},
+        {"ragged rows keep the result under its header", {"--csv", "--ragged", "--days"}, 0,
+         "start,end,yrdif,days\n0,1,0.00273972602739736,732,x,y\n", "", "start,end\n0,1,x,y\n"},
+        {"delimiter, no header, columns by number", {"--csv", "-d", ";", "-n", "--start", "2",
+                                                      "--end=1", "--basis=3"},
+         0, "365;0;ACT/365;1\n", "", "365;0;ACT/365\n"},
+        {"tabs", {"-t", "--csv"}, 0, "start\tend\tyrdif\n0\t365\t0.9972602739726026\n", "",
+         "start\tend\n0\t365\n"},
+        {"output column exists", {"--csv"}, 2, "", "already has a column 'yrdif'; name the output "
+         "with --output-column NAME", "start,end,yrdif\n0,1,x\n"},
+        {"output column named", {"--csv", "--output-column", "years", "--days", "--days-column",
+                                 "n"},
+         0, "start,end,yrdif,years,n\n0,365,x,0.9972602739726026,1095\n", "",
+         "start,end,yrdif\n0,365,x\n"},
+        {"missing column lists the header", {"--csv", "--end", "until"}, 2, "",
+         "no column 'until' (it has 'start', 'end')", "start,end\n0,1\n"},
+        {"stray quote names its line", {"--csv"}, 2, "start,end,yrdif\n0,1,0.00273972602739736\n",
+         "<stdin>:3: a quoted field opened here is not closed", "start,end\n0,1\n\"0,1\n0,2\n"},
+        {"empty input", {"--csv"}, 2, "", "needs a header row"},
+        {"directory", {"--csv", "/tmp"}, 2, "", "/tmp is a directory, not a CSV file"},
+        {"directory on standard input", {"--csv"}, 2, "", "cannot read the input", "", "/tmp"},
+        {"no such file", {"--csv", "/nonexistent.csv"}, 2, "", "cannot open /nonexistent.csv"},
+        {"full device: result", {"0", "1"}, 2, "", "cannot write the output", "", "", "/dev/full"},
+        {"full device: help", {"--help"}, 2, "", "cannot write the output", "", "", "/dev/full"},
+        {"full device: version", {"--version"}, 2, "", "cannot write", "", "", "/dev/full"},
+        {"full device: CSV", {"--csv"}, 2, "", "cannot write", "start,end\n0,1\n", "", "/dev/full"},
     };
     for (const auto &c : cases)
-        check(c.c, c.input);
-    EXPECT_FALSE(loans.empty());
+        check(c);
+    // --errors writes every row without a result.
+    std::string errors = ::testing::TempDir() + "yrdif_errors_" + std::to_string(getpid());
+    run({"--csv", "--max-errors=0", "--errors", errors}, "start,end\n.,1\n.,2\n");
+    EXPECT_EQ(slurp(errors), "<stdin>:2: start: the start date is missing\n"
+                             "<stdin>:3: start: the start date is missing\n");
+    std::remove(errors.c_str());
 }
 
 // Many rows stream through and every one gets the same result as a single
