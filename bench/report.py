@@ -14,6 +14,7 @@ import time
 
 BASES = {0: "2 args", 1: "30/360", 2: "ACT/ACT", 3: "ACT/360", 4: "ACT/365", 5: "AGE"}
 SPANS = {0: "days", 1: "year", 2: "widest"}
+BINDINGS_MARK = "<!-- bindings: written by scripts/bench-bindings -->"
 
 
 def run(binary, reps, min_time):
@@ -60,6 +61,8 @@ def main():
     ctx, m = run(os.path.join(a.bindir, "bench_yrdif"), a.repetitions, a.min_time)
     _, s = run(os.path.join(a.bindir, "bench_strkernel"), a.repetitions, a.min_time)
     m.update(s)
+    _, c = run(os.path.join(a.bindir, "bench_column"), a.repetitions, a.min_time)
+    m.update(c)
     rows = []
     lines = ["# Benchmarks", "",
              "Medians of %d repetitions run in random interleaved order, every ratio from one"
@@ -99,6 +102,22 @@ def main():
         if y and w:
             lines.append("| zdatdif %s | %s | %s | %.2f | <= 1.2 |" % (BASES[basis], fmt(y), fmt(w), w / y))
 
+    lines += ["", "## The column kernel", "",
+              "Nanoseconds per pair over arrays of date pairs (1950 to 2030, spans up to forty",
+              "years), against a plain loop calling zdatdif and against (end - start) / 365.25",
+              "over the same arrays (ratio: kernel / that expression).", "",
+              "| basis | pairs | kernel ns | zdatdif loop ns | (end - start) / 365.25 ns | ratio | target |",
+              "|---|---:|---:|---:|---:|---:|---|"]
+    col_targets = {1: "<= 3", 2: "<= 2", 3: "<= 1.2", 4: "<= 1.2", 5: "<= 3"}
+    for n in (1000, 10000000):
+        naive = m.get("BM_Naive/%d" % n)
+        for basis in range(1, 6):
+            k, z = m.get("BM_Column/%d/%d" % (basis, n)), m.get("BM_ZdatdifLoop/%d/%d" % (basis, n))
+            if k and z and naive:
+                lines.append("| %s | %d | %.2f | %.2f | %.2f | %.2f | %s |" % (
+                    BASES[basis], n, k / n, z / n, naive / n, k / naive,
+                    col_targets[basis] if n == 10000000 else ""))
+
     lines += ["", "## Calendar conversions and basis parsers", "", "| function | ns |", "|---|---:|"]
     for name in ("BM_CalendarJuldat", "BM_CalendarYmdjul", "BM_CalendarDatjul", "BM_CalendarJulymd"):
         lines.append("| %s | %s |" % (name[3:], fmt(m.get(name))))
@@ -134,6 +153,12 @@ def main():
             name, fmt(o), fmt(b), b / o if o and b else 0))
 
     text = "\n".join(lines) + "\n"
+    # The bindings' section, written by scripts/bench-bindings, stays.
+    if a.out and os.path.exists(a.out):
+        with open(a.out) as f:
+            old = f.read()
+        if BINDINGS_MARK in old:
+            text += "\n" + old[old.index(BINDINGS_MARK):]
     if a.out:
         with open(a.out, "w") as f:
             f.write(text)

@@ -50,6 +50,70 @@ static int occurs(const uint32_t *s, int64_t t, const uint32_t *a, int64_t a_len
     return sk_search(s, t, a, a_len) >= 0;
 }
 
+/* ---- the common spellings, before the rules ---------------------------- */
+
+/* Up to eight ASCII characters packed into one word, the first in the low
+ * byte: the key of a spelling.  0 when the text is longer or not ASCII. */
+#define SPELL_KEY_MAX 8
+template <class Unit> static inline uint64_t spelling_key(const Unit *text, int64_t n)
+{
+    if (n <= 0 || n > SPELL_KEY_MAX)
+        return 0;
+    uint64_t key = 0;
+    for (int64_t i = 0; i < n; i++) {
+        uint64_t c = text[i];
+        if (c == 0 || c >= 128)
+            return 0;
+        key |= c << (8 * i);
+    }
+    return key;
+}
+
+static constexpr uint64_t key_of(const char *s)
+{
+    uint64_t key = 0;
+    for (int i = 0; s[i]; i++)
+        key |= (uint64_t)(uint8_t)s[i] << (8 * i);
+    return key;
+}
+
+/* Spellings most calls pass, with the code the rules give them (for both
+ * parsers alike; the tests and the parser fuzzer check every one, and
+ * random texts near them, against the rules).  Trailing blanks are trimmed
+ * before the look-up, as the rules trim them. */
+struct Spelling {
+    uint64_t key;
+    int32_t code;
+};
+static constexpr Spelling kSpellings[] = {
+    {key_of("ACT/ACT"), TK_BASIS_ACT_ACT}, {key_of("act/act"), TK_BASIS_ACT_ACT},
+    {key_of("Act/Act"), TK_BASIS_ACT_ACT}, {key_of("ACTUAL"), TK_BASIS_ACT_ACT},
+    {key_of("Actual"), TK_BASIS_ACT_ACT},  {key_of("actual"), TK_BASIS_ACT_ACT},
+    {key_of("ACT/360"), TK_BASIS_ACT_360}, {key_of("act/360"), TK_BASIS_ACT_360},
+    {key_of("Act/360"), TK_BASIS_ACT_360}, {key_of("ACT/365"), TK_BASIS_ACT_365},
+    {key_of("act/365"), TK_BASIS_ACT_365}, {key_of("Act/365"), TK_BASIS_ACT_365},
+    {key_of("30/360"), TK_BASIS_30_360},   {key_of("AGE"), TK_BASIS_AGE},
+    {key_of("age"), TK_BASIS_AGE},         {key_of("Age"), TK_BASIS_AGE},
+};
+
+/* The code of a common spelling (trailing blanks aside), or 0 to go on
+ * with the rules.  Reads no more than len units. */
+template <class Unit> static inline int32_t common_spelling(const Unit *text, int64_t len)
+{
+    if (text == nullptr || len <= 0)
+        return 0;
+    int64_t n = len;
+    while (n > 0 && text[n - 1] == ' ')
+        n--;
+    uint64_t key = spelling_key(text, n);
+    if (key == 0)
+        return 0;
+    for (const Spelling &s : kSpellings)
+        if (s.key == key)
+            return s.code;
+    return 0;
+}
+
 /* Stores the basis code of a UTF-32 text and returns 0, or stores 0 and
  * returns 1.  The tests run in this order, each a fresh search: the digit
  * rules on the text as given, then the letter rules on its upper-cased
@@ -58,6 +122,12 @@ int32_t zdatdci(const uint32_t *text, int32_t len, int32_t flag, int32_t *code, 
 {
     (void)flag;
     (void)ctx;
+    /* A common spelling within the first 256 characters, blanks after it
+     * included, is the whole text the rules would read. */
+    if (int32_t common = common_spelling(text, len > BASIS_COPY_MAX ? 0 : len)) {
+        *code = common;
+        return 0;
+    }
     uint32_t copy[BASIS_COPY_MAX];
     int64_t n = len <= 0 || text == nullptr ? 0 : len > BASIS_COPY_MAX ? BASIS_COPY_MAX : len;
     if (n > 0)
@@ -190,7 +260,11 @@ int32_t zdatdciS(const uint8_t *text, int32_t len, int32_t flag, int32_t *code, 
         if (m > n)
             m = n;
     }
-    int32_t c = get_convention(copy, m);
+    /* The converted text, when it is a common spelling (get_convention
+     * would upper-case the copy in place; nobody reads it after this). */
+    int32_t c = common_spelling(copy, m);
+    if (c == 0)
+        c = get_convention(copy, m);
     *code = c;
     return c == -1;
 }
