@@ -71,14 +71,54 @@ static inline int64_t cal_start_of_positive_year(uint32_t y)
     return (int64_t)(365 * y + p / 4 - p / 100 + p / 400 - p / 4000) - CAL_S_OFFSET;
 }
 
+/* The proleptic Gregorian serial of a whole date value in the calendar's
+ * range: the date value plus the 29 Februaries of years divisible by 4000
+ * that the Gregorian calendar has and this one lacks.  The first is 29
+ * February 4000, just before 1 March 4000 (date value 745154); they repeat
+ * every 4000 calendar years of 1460969 days.  A date and its serial have
+ * the same year, month and day; serials are also the engine's day count. */
+#define CAL_FIRST_GREGORIAN_ONLY_DAY 745154 /* date value of 1 March 4000 */
+#define CAL_DAYS_PER_4000_YEARS 1460969      /* 4000 * 365 + 1000 - 40 + 10 - 1 */
+static inline int64_t cal_gregorian_serial(int64_t d)
+{
+    int64_t extra = d < CAL_FIRST_GREGORIAN_ONLY_DAY
+                        ? 0
+                        : (int64_t)((uint32_t)(d - CAL_FIRST_GREGORIAN_ONLY_DAY) /
+                                    CAL_DAYS_PER_4000_YEARS) + 1; /* 0 .. 5 */
+    return d + extra;
+}
+
+/* Day 306 from 1 March is 1 January: from there on the calendar year is
+ * the next one. */
+#define CAL_MARCH_DOY_OF_JANUARY_1 306
+
+/* The year that starts on 1 March (*march_year) and the day from that
+ * 1 March (*doy, 0 .. 365) of a Gregorian serial, by Neri and Schneider's
+ * Euclidean affine forms ("Euclidean affine functions and their
+ * application to calendar algorithms", 2023): one division for the
+ * century, then a multiply and shift for the year of the century, whose
+ * remainder gives the day.  Serial 0, 1 January 1960, is day 715815 from
+ * 1 March of year 0. */
+static inline void cal_march_year(int64_t serial, uint32_t *march_year, uint32_t *doy)
+{
+    uint32_t n = (uint32_t)(serial + 715815);             /* 577754 .. 7305155 */
+    uint32_t n1 = 4 * n + 3;                              /* below 2^25 */
+    uint32_t century = n1 / 146097;                       /* 15 .. 200 */
+    uint32_t n2 = (n1 % 146097) | 3;                      /* 4 * day of the century + 3: 3 .. 146099 */
+    uint64_t p2 = (uint64_t)2939745 * n2;                 /* below 2^39 */
+    uint32_t year_of_century = (uint32_t)(p2 >> 32);      /* 0 .. 99 */
+    *doy = (uint32_t)p2 / 2939745 / 4;                     /* 0 .. 365 */
+    *march_year = 100 * century + year_of_century;
+}
+
 /* Year and day of the year (1 .. 366) of a whole date value in the
- * calendar's range -138061 .. 6589335. */
+ * calendar's range -138061 .. 6589335: the year of its Gregorian serial,
+ * and the date value less the calendar's start of that year. */
 static inline void cal_year_doy(int64_t d, int64_t *year, int64_t *doy)
 {
-    uint32_t n = (uint32_t)(d + CAL_S_OFFSET); /* 577814 .. 7305210: always positive */
-    /* Leap days before n; the divisors are 365.25 times 4, 100, 400, 4000. */
-    uint32_t q = n / 1461 - n / 36525 + n / 146100 - n / 1461000 + 1;
-    uint32_t y = (n - q) / 365; /* 1582 .. 20000 */
+    uint32_t y, march_doy;
+    cal_march_year(cal_gregorian_serial(d), &y, &march_doy);
+    y += march_doy >= CAL_MARCH_DOY_OF_JANUARY_1; /* 1582 .. 20000 */
     *year = y;
     *doy = d - cal_start_of_positive_year(y);
 }

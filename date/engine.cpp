@@ -62,14 +62,6 @@ inline int64_t serial_of(int32_t y, int32_t m, int32_t d)
     return day_number(y, m, d) - CAL_S_OFFSET;
 }
 
-/* A date as the engine counts it: the calendar's date value, floored, plus
- * the 29 Februaries of years divisible by 4000 that the calendar lacks and
- * the engine counts.  The first is 29 February 4000, just before 1 March
- * 4000 = 745154; they repeat every 4000 calendar years of 1460969 days.
- * Differences of these are differences of engine day numbers. */
-#define FIRST_ENGINE_ONLY_DAY 745154 /* date value of 1 March 4000 */
-#define DAYS_PER_4000_YEARS 1460969  /* 4000 * 365 + 1000 - 40 + 10 - 1 */
-
 /* The engine's serial of a date value, or false where tkfmtzjuldat followed
  * by tkfmtzymdjul gives the missing value: NaN or outside the calendar. */
 inline bool engine_serial(double date, int64_t *serial)
@@ -77,47 +69,31 @@ inline bool engine_serial(double date, int64_t *serial)
     int64_t t;
     if (!cal_whole_date(date, &t))
         return false;
-    int64_t extra = t < FIRST_ENGINE_ONLY_DAY ? 0
-                                              : (t - FIRST_ENGINE_ONLY_DAY) / DAYS_PER_4000_YEARS + 1;
-    *serial = t + extra; /* -138061 .. 6589340 */
+    *serial = cal_gregorian_serial(t); /* -138061 .. 6589340 */
     return true;
 }
-
-/* Year, month and day of an engine serial: the proleptic Gregorian calendar
- * has the engine's leap rule, so this is Hinnant's civil_from_days, counted
- * in years that start on 1 March (serial 0, 1 January 1960, is day 715815
- * from 1 March of year 0).  *march_year gets the year from 1 March and
- * *doy the day from 1 March, 0 .. 365. */
-inline void march_year_of(int64_t serial, uint32_t *march_year, uint32_t *doy)
-{
-    uint32_t z = (uint32_t)(serial + 715815);                     /* 577754 .. 7305155 */
-    uint32_t era = z / 146097;                                    /* 3 .. 50 */
-    uint32_t doe = z - era * 146097;                              /* 0 .. 146096 */
-    uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; /* 0 .. 399 */
-    *doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    *march_year = yoe + era * 400;
-}
-
-/* Day 306 from 1 March is 1 January: from there on the calendar year is
- * the next one. */
-#define MARCH_DOY_OF_JANUARY_1 306
 
 inline int32_t year_of(int64_t serial)
 {
     uint32_t y, doy;
-    march_year_of(serial, &y, &doy);
-    return (int32_t)(y + (doy >= MARCH_DOY_OF_JANUARY_1));
+    cal_march_year(serial, &y, &doy);
+    return (int32_t)(y + (doy >= CAL_MARCH_DOY_OF_JANUARY_1));
 }
 
+/* Month and day from the day of a year that starts on 1 March, by Neri and
+ * Schneider's Euclidean affine form: N = 2141 doy + 197913 holds the month
+ * (3 .. 14, January and February as 13 and 14) in its high 16 bits and
+ * 2141 times the day of the month in its low 16 bits. */
 inline void triple_of(int64_t serial, Ymd *t)
 {
     uint32_t y, doy;
-    march_year_of(serial, &y, &doy);
-    uint32_t mp = (5 * doy + 2) / 153; /* 0 .. 11, March first */
-    uint32_t m = mp < 10 ? mp + 3 : mp - 9;
-    t->y = (int32_t)(y + (m <= 2));
-    t->m = (int32_t)m;
-    t->d = (int32_t)(doy - (153 * mp + 2) / 5 + 1);
+    cal_march_year(serial, &y, &doy);
+    uint32_t n = 2141 * doy + 197913; /* 197913 .. 979378 */
+    uint32_t m = n >> 16;             /* 3 .. 14 */
+    uint32_t jan = doy >= CAL_MARCH_DOY_OF_JANUARY_1;
+    t->y = (int32_t)(y + jan);
+    t->m = (int32_t)(jan ? m - 12 : m);
+    t->d = (int32_t)((n & 0xFFFF) / 2141 + 1);
 }
 
 inline int32_t last_of_february(int32_t y)
