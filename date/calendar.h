@@ -81,10 +81,12 @@ static inline int64_t cal_start_of_positive_year(uint32_t y)
 #define CAL_DAYS_PER_4000_YEARS 1460969      /* 4000 * 365 + 1000 - 40 + 10 - 1 */
 static inline int64_t cal_gregorian_serial(int64_t d)
 {
-    int64_t extra = d < CAL_FIRST_GREGORIAN_ONLY_DAY
-                        ? 0
-                        : (int64_t)((uint32_t)(d - CAL_FIRST_GREGORIAN_ONLY_DAY) /
-                                    CAL_DAYS_PER_4000_YEARS) + 1; /* 0 .. 5 */
+    /* One multiply whatever the date, no branch: d + 715815 lies in
+     * 577754 .. 7305150, below 1460969 exactly when d is before 1 March
+     * 4000, and counts one more 1460969 from each later 1 March of a year
+     * divisible by 4000 (715815 = 1460969 - 745154). */
+    uint32_t extra = (uint32_t)(d + (CAL_DAYS_PER_4000_YEARS - CAL_FIRST_GREGORIAN_ONLY_DAY)) /
+                     CAL_DAYS_PER_4000_YEARS; /* 0 .. 5 */
     return d + extra;
 }
 
