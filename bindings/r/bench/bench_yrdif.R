@@ -23,7 +23,7 @@ for (r in seq_len(reps)) {
   }
 }
 med <- vapply(times, median, 0)
-cat(sprintf("%s Date pairs, medians of %d interleaved repetitions.\n\n", format(n, big.mark = ","), reps))
+cat(sprintf("%s Date pairs, medians of %d interleaved repetitions.\n\n", format(n, big.mark = ",", scientific = FALSE), reps))
 cat("| call | ms | as.numeric(b - a) / 365.25 ms | ratio | target |\n|---|---:|---:|---:|---|\n")
 targets <- c(`ACT/ACT` = "<= 3", `ACT/365` = "<= 1.5", AGE = "")
 for (k in names(targets)) {
