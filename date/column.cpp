@@ -69,13 +69,19 @@ void tk_yrdif_column_codes(const int32_t *basis, const double *start, const doub
         years[i] = tk_yrdif_one(basis[i], start[i], end[i], days ? &days[i] : nullptr);
 }
 
-int32_t tk_basis_utf32(const uint32_t *text, size_t len)
+/* The code a parser gives the first 256 units of a text, or TK_BASIS_NONE. */
+template <class Unit>
+static int32_t parse_basis(int32_t (*parser)(const Unit *, int32_t, int32_t, int32_t *, void *),
+                           const Unit *text, size_t len)
 {
     int32_t code = TK_BASIS_NONE;
     int32_t n = len > BASIS_UNITS ? BASIS_UNITS : (int32_t)len;
-    if (zdatdci(text, n, 1, &code, nullptr) != 0)
-        return TK_BASIS_NONE;
-    return code;
+    return parser(text, n, 1, &code, nullptr) == 0 ? code : TK_BASIS_NONE;
+}
+
+int32_t tk_basis_utf32(const uint32_t *text, size_t len)
+{
+    return parse_basis(zdatdci, text, len);
 }
 
 int32_t tk_basis_utf8(const char *text, size_t len)
@@ -86,11 +92,7 @@ int32_t tk_basis_utf8(const char *text, size_t len)
 
 int32_t tk_basis_bytes(const uint8_t *text, size_t len)
 {
-    int32_t code = TK_BASIS_NONE;
-    int32_t n = len > BASIS_UNITS ? BASIS_UNITS : (int32_t)len;
-    if (zdatdciS(text, n, 1, &code, nullptr) != 0)
-        return TK_BASIS_NONE;
-    return code;
+    return parse_basis(zdatdciS, text, len);
 }
 
 double tk_date_of_ymd(int64_t year, int32_t month, int32_t day)

@@ -38,35 +38,43 @@ SEXP C_date_values(SEXP days)
     return out;
 }
 
-/* The size of the result: the longest of three vectors of length n or 1. */
-static R_xlen_t size3(SEXP a, SEXP b, SEXP c)
+/* The three arguments of C_years and C_days, recycled: the size of the
+ * result (the longest of three vectors of length n or 1; 0 when one is
+ * empty) and, for each, 1 when it has one element a row, 0 when it has one
+ * for all. */
+typedef struct Args {
+    R_xlen_t n;
+    const double *s, *e;
+    const int *c;
+    R_xlen_t ls, le, lc;
+} Args;
+
+static Args args_of(SEXP start, SEXP end, SEXP code)
 {
-    R_xlen_t n = XLENGTH(a);
-    if (XLENGTH(b) != 1 && (n == 1 || XLENGTH(b) > n))
-        n = XLENGTH(b);
-    if (XLENGTH(c) != 1 && (n == 1 || XLENGTH(c) > n))
-        n = XLENGTH(c);
-    if (XLENGTH(a) == 0 || XLENGTH(b) == 0 || XLENGTH(c) == 0)
-        n = 0;
-    return n;
+    Args a = {XLENGTH(start), REAL(start), REAL(end), INTEGER(code), XLENGTH(start) != 1,
+              XLENGTH(end) != 1, XLENGTH(code) != 1};
+    if (XLENGTH(end) != 1 && (a.n == 1 || XLENGTH(end) > a.n))
+        a.n = XLENGTH(end);
+    if (XLENGTH(code) != 1 && (a.n == 1 || XLENGTH(code) > a.n))
+        a.n = XLENGTH(code);
+    if (XLENGTH(start) == 0 || XLENGTH(end) == 0 || XLENGTH(code) == 0)
+        a.n = 0;
+    return a;
 }
 
 SEXP C_years(SEXP start, SEXP end, SEXP code)
 {
-    R_xlen_t n = size3(start, end, code);
-    SEXP out = PROTECT(Rf_allocVector(REALSXP, n));
-    const double *s = REAL(start), *e = REAL(end);
-    const int *c = INTEGER(code);
+    Args a = args_of(start, end, code);
+    SEXP out = PROTECT(Rf_allocVector(REALSXP, a.n));
     double *o = REAL(out);
-    int ls = XLENGTH(start) != 1, le = XLENGTH(end) != 1, lc = XLENGTH(code) != 1;
-    if (ls && le && !lc)
-        tk_yrdif_column(c[0], s, e, (size_t)n, o, NULL);
-    else if (ls && le)
-        tk_yrdif_column_codes(c, s, e, (size_t)n, o, NULL);
+    if (a.ls && a.le && !a.lc)
+        tk_yrdif_column(a.c[0], a.s, a.e, (size_t)a.n, o, NULL);
+    else if (a.ls && a.le)
+        tk_yrdif_column_codes(a.c, a.s, a.e, (size_t)a.n, o, NULL);
     else
-        for (R_xlen_t i = 0; i < n; i++)
-            o[i] = tk_yrdif_one(c[lc * i], s[ls * i], e[le * i], NULL);
-    for (R_xlen_t i = 0; i < n; i++) /* the missing value becomes R's NA */
+        for (R_xlen_t i = 0; i < a.n; i++)
+            o[i] = tk_yrdif_one(a.c[a.lc * i], a.s[a.ls * i], a.e[a.le * i], NULL);
+    for (R_xlen_t i = 0; i < a.n; i++) /* the missing value becomes R's NA */
         if (isnan(o[i]))
             o[i] = NA_REAL;
     UNPROTECT(1);
@@ -75,15 +83,12 @@ SEXP C_years(SEXP start, SEXP end, SEXP code)
 
 SEXP C_days(SEXP start, SEXP end, SEXP code)
 {
-    R_xlen_t n = size3(start, end, code);
-    SEXP out = PROTECT(Rf_allocVector(INTSXP, n));
-    const double *s = REAL(start), *e = REAL(end);
-    const int *c = INTEGER(code);
+    Args a = args_of(start, end, code);
+    SEXP out = PROTECT(Rf_allocVector(INTSXP, a.n));
     int *o = INTEGER(out);
-    int ls = XLENGTH(start) != 1, le = XLENGTH(end) != 1, lc = XLENGTH(code) != 1;
-    for (R_xlen_t i = 0; i < n; i++) {
+    for (R_xlen_t i = 0; i < a.n; i++) {
         int64_t d;
-        tk_yrdif_one(c[lc * i], s[ls * i], e[le * i], &d);
+        tk_yrdif_one(a.c[a.lc * i], a.s[a.ls * i], a.e[a.le * i], &d);
         /* Day counts lie within +-6.8 million, well inside an int. */
         o[i] = d == TK_DAYS_MISSING ? NA_INTEGER : (int)d;
     }
