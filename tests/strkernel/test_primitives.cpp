@@ -282,6 +282,27 @@ TEST(Vectorised, NothingOutsideTheRange)
     }
 }
 
+// Fills from 64 KiB on go through the string instructions: around that size,
+// at odd addresses, ending at an inaccessible page, as the plain forms.
+TEST(Vectorised, LargeFills)
+{
+    for (const auto &v : variants()) {
+        if (!v.available)
+            continue;
+        for (size_t n : {65535u, 65536u, 65537u, 70001u}) {
+            GuardedRange p(n + 4, Placement::End), q(n + 4, Placement::End);
+            for (uint8_t *x : {p.data(), q.data()})
+                std::memset(x, 0xEE, n + 4);
+            v.MemSet(p.data() + 3, 0x1A5, static_cast<int64_t>(n) + 1);
+            sk_ref_MemSet(q.data() + 3, 0x1A5, static_cast<int64_t>(n) + 1);
+            ASSERT_EQ(std::memcmp(p.data(), q.data(), n + 4), 0) << v.name << " MemSet " << n;
+            v.MemTSet(reinterpret_cast<uint32_t *>(p.data() + 4), 0x12345678, static_cast<int64_t>(n / 4));
+            sk_ref_MemTSet(reinterpret_cast<uint32_t *>(q.data() + 4), 0x12345678, static_cast<int64_t>(n / 4));
+            ASSERT_EQ(std::memcmp(p.data(), q.data(), n + 4), 0) << v.name << " MemTSet " << n;
+        }
+    }
+}
+
 // The non-vectorised readers under the same guard.
 TEST(Primitives, ScalarReadersStayInRange)
 {
