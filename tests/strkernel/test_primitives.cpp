@@ -296,8 +296,12 @@ TEST(Vectorised, LargeFills)
             v.MemSet(p.data() + 3, 0x1A5, static_cast<int64_t>(n) + 1);
             sk_ref_MemSet(q.data() + 3, 0x1A5, static_cast<int64_t>(n) + 1);
             ASSERT_EQ(std::memcmp(p.data(), q.data(), n + 4), 0) << v.name << " MemSet " << n;
-            v.MemTSet(reinterpret_cast<uint32_t *>(p.data() + 4), 0x12345678, static_cast<int64_t>(n / 4));
-            sk_ref_MemTSet(reinterpret_cast<uint32_t *>(q.data() + 4), 0x12345678, static_cast<int64_t>(n / 4));
+            // 4-byte units from the first 4-byte aligned address of each range.
+            auto words = [&](uint8_t *x) {
+                return reinterpret_cast<uint32_t *>(x + (4 - reinterpret_cast<uintptr_t>(x) % 4) % 4);
+            };
+            v.MemTSet(words(p.data()), 0x12345678, static_cast<int64_t>(n / 4));
+            sk_ref_MemTSet(words(q.data()), 0x12345678, static_cast<int64_t>(n / 4));
             ASSERT_EQ(std::memcmp(p.data(), q.data(), n + 4), 0) << v.name << " MemTSet " << n;
         }
     }
