@@ -113,6 +113,22 @@ static inline void cal_march_year(int64_t serial, uint32_t *march_year, uint32_t
     *march_year = 100 * century + year_of_century;
 }
 
+/* Year, month and day of a Gregorian serial (0 is 1960-01-01) within the
+ * calendar's range of serials, -138061 .. 6589340.  Month and day come
+ * from the day after 1 March by Neri and Schneider's form: N = 2141 doy +
+ * 197913 holds the month (3 .. 14, January and February as 13 and 14) in
+ * its high 16 bits and 2141 times the day of the month in its low 16. */
+static inline void cal_triple_of_serial(int64_t serial, int32_t *y, int32_t *m, int32_t *d)
+{
+    uint32_t march_year, doy;
+    cal_march_year(serial, &march_year, &doy);
+    uint32_t n = 2141 * doy + 197913; /* 197913 .. 979378 */
+    uint32_t jan = doy >= CAL_MARCH_DOY_OF_JANUARY_1;
+    *y = (int32_t)(march_year + jan);
+    *m = (int32_t)(jan ? (n >> 16) - 12 : n >> 16);
+    *d = (int32_t)((n & 0xFFFF) / 2141 + 1);
+}
+
 /* Year and day of the year (1 .. 366) of a whole date value in the
  * calendar's range -138061 .. 6589335: the year of its Gregorian serial,
  * and the date value less the calendar's start of that year. */

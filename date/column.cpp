@@ -109,40 +109,19 @@ double tk_date_of_ymd(int64_t year, int32_t month, int32_t day)
     return (double)(cal_start_of_positive_year((uint32_t)year) + before[month - 1] + day);
 }
 
-namespace {
-
-/* Hinnant's days_from_civil: proleptic Gregorian days from 1970-01-01. */
-constexpr int64_t epoch_day_of(int64_t y, int64_t m, int64_t d)
-{
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;                                 /* 0 .. 399 */
-    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; /* 0 .. 365 */
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;          /* 0 .. 146096 */
-    return era * 146097 + doe - 719468;
-}
-
-constexpr int64_t kFirstEpochDay = epoch_day_of(1582, 1, 1);
-constexpr int64_t kLastEpochDay = epoch_day_of(20000, 12, 31);
-static_assert(kFirstEpochDay == -141714 && epoch_day_of(1960, 1, 1) == -3653);
-
-} // namespace
+/* Gregorian serials (days from 1960-01-01) of 1582-01-01 and 20000-12-31,
+ * whose serial counts the five 29 Februaries of years divisible by 4000
+ * that the calendar lacks; an epoch day is a serial less 3653. */
+#define FIRST_SERIAL (-138061)
+#define LAST_SERIAL 6589340
+#define SERIAL_OF_1970_01_01 3653
 
 double tk_date_of_epoch_day(int64_t days)
 {
-    if (days < kFirstEpochDay || days > kLastEpochDay)
+    if (days < FIRST_SERIAL - SERIAL_OF_1970_01_01 || days > LAST_SERIAL - SERIAL_OF_1970_01_01)
         return tk_missing();
-    /* Hinnant's civil_from_days, on positive numbers only: z counts from
-     * 1 March of year 0. */
-    uint64_t z = (uint64_t)(days + 719468);                            /* 577754 .. 7305520 */
-    uint64_t era = z / 146097;                                         /* 3 .. 50 */
-    uint64_t doe = z - era * 146097;                                   /* 0 .. 146096 */
-    uint64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; /* 0 .. 399 */
-    uint64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);            /* 0 .. 365 */
-    uint64_t mp = (5 * doy + 2) / 153;                                 /* 0 .. 11 */
-    int32_t d = (int32_t)(doy - (153 * mp + 2) / 5 + 1);
-    int32_t m = (int32_t)(mp < 10 ? mp + 3 : mp - 9);
-    int64_t y = (int64_t)(yoe + era * 400) + (m <= 2);
+    int32_t y, m, d;
+    cal_triple_of_serial(days + SERIAL_OF_1970_01_01, &y, &m, &d);
     return tk_date_of_ymd(y, m, d);
 }
 

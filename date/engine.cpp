@@ -80,20 +80,9 @@ inline int32_t year_of(int64_t serial)
     return (int32_t)(y + (doy >= CAL_MARCH_DOY_OF_JANUARY_1));
 }
 
-/* Month and day from the day of a year that starts on 1 March, by Neri and
- * Schneider's Euclidean affine form: N = 2141 doy + 197913 holds the month
- * (3 .. 14, January and February as 13 and 14) in its high 16 bits and
- * 2141 times the day of the month in its low 16 bits. */
 inline void triple_of(int64_t serial, Ymd *t)
 {
-    uint32_t y, doy;
-    cal_march_year(serial, &y, &doy);
-    uint32_t n = 2141 * doy + 197913; /* 197913 .. 979378 */
-    uint32_t m = n >> 16;             /* 3 .. 14 */
-    uint32_t jan = doy >= CAL_MARCH_DOY_OF_JANUARY_1;
-    t->y = (int32_t)(y + jan);
-    t->m = (int32_t)(jan ? m - 12 : m);
-    t->d = (int32_t)((n & 0xFFFF) / 2141 + 1);
+    cal_triple_of_serial(serial, &t->y, &t->m, &t->d);
 }
 
 inline int32_t last_of_february(int32_t y)
