@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <locale.h>
@@ -291,9 +292,26 @@ int32_t StringService::default_convert(uint8_t *buf, int64_t count)
     return static_cast<int32_t>(out);
 }
 
-int32_t StringService::entry_span(void *svc, const uint8_t *set, int64_t set_len,
-                                  const uint8_t *byte, int64_t count, int32_t)
+namespace {
+
+// The last argument of every service entry is fixed by the protocol (0 for
+// the string service, 1 for the case-mapping service).  A real host may act
+// on it, so a module that passes anything else is stopped here.
+void expect_flag(int32_t got, int32_t want, const char *entry)
 {
+    if (got == want)
+        return;
+    std::fprintf(stderr, "stand-in host: %s called with last argument %d, not %d\n", entry,
+                 static_cast<int>(got), static_cast<int>(want));
+    std::abort();
+}
+
+} // namespace
+
+int32_t StringService::entry_span(void *svc, const uint8_t *set, int64_t set_len,
+                                  const uint8_t *byte, int64_t count, int32_t zero)
+{
+    expect_flag(zero, 0, "string service entry 51");
     StringService *self = owner_of<StringService>(svc);
     self->calls.bump(TKH_STR_SPAN);
     if (count != 1)
@@ -304,8 +322,9 @@ int32_t StringService::entry_span(void *svc, const uint8_t *set, int64_t set_len
     return -1;
 }
 
-int32_t StringService::entry_convert(void *svc, uint8_t *buf, int64_t count, int32_t)
+int32_t StringService::entry_convert(void *svc, uint8_t *buf, int64_t count, int32_t zero)
 {
+    expect_flag(zero, 0, "string service entry 64");
     StringService *self = owner_of<StringService>(svc);
     self->calls.bump(TKH_STR_CONVERT);
     return self->convert_(buf, count);
@@ -314,8 +333,9 @@ int32_t StringService::entry_convert(void *svc, uint8_t *buf, int64_t count, int
 // Quotes text into out as 'text' with inner quotes doubled; *result is the
 // quoted length, or -1 (out untouched) when it does not fit.
 int32_t StringService::entry_quote(void *svc, const uint8_t *text, int64_t len, uint8_t *out,
-                                   int64_t out_len, int32_t *result, int32_t)
+                                   int64_t out_len, int32_t *result, int32_t zero)
 {
+    expect_flag(zero, 0, "string service entry 65");
     StringService *self = owner_of<StringService>(svc);
     self->calls.bump(TKH_STR_QUOTE);
     std::string q = "'";
@@ -337,8 +357,9 @@ int32_t StringService::entry_quote(void *svc, const uint8_t *text, int64_t len, 
 // Byte length of a NUL-terminated text into *bytes and its count of UTF-8
 // characters into *chars.
 int32_t StringService::entry_length(void *svc, const uint8_t *text, int64_t *bytes,
-                                    int64_t *chars, int32_t)
+                                    int64_t *chars, int32_t zero)
 {
+    expect_flag(zero, 0, "string service entry 72");
     StringService *self = owner_of<StringService>(svc);
     self->calls.bump(TKH_STR_LENGTH);
     int64_t n = 0, c = 0;
@@ -367,15 +388,17 @@ uint32_t CaseService::default_map(uint32_t ch, bool upper)
     return static_cast<uint32_t>(upper ? towupper_l(w, loc) : towlower_l(w, loc));
 }
 
-uint32_t CaseService::entry_upper(void *svc, uint32_t ch, int32_t)
+uint32_t CaseService::entry_upper(void *svc, uint32_t ch, int32_t one)
 {
+    expect_flag(one, 1, "case-mapping service entry 31");
     CaseService *self = owner_of<CaseService>(svc);
     self->calls.bump(TKH_CASEMAP_UPPER);
     return self->map_(ch, true);
 }
 
-uint32_t CaseService::entry_lower(void *svc, uint32_t ch, int32_t)
+uint32_t CaseService::entry_lower(void *svc, uint32_t ch, int32_t one)
 {
+    expect_flag(one, 1, "case-mapping service entry 32");
     CaseService *self = owner_of<CaseService>(svc);
     self->calls.bump(TKH_CASEMAP_LOWER);
     return self->map_(ch, false);

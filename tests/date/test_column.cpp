@@ -143,6 +143,7 @@ TEST(ColumnDates, EveryDayByYearMonthAndDay)
     EXPECT_EQ(skipped, 5); // 29 February 4000, 8000, 12000, 16000, 20000
     EXPECT_TRUE(SameBits(prev, 6589335.0));
     EXPECT_TRUE(SameBits(tk_date_of_ymd(4000, 2, 29), missing()));
+    EXPECT_TRUE(SameBits(tk_date_of_ymd(2000, 12, 32), missing())); // past a leap December
     EXPECT_TRUE(SameBits(tk_date_of_ymd(60, 1, 1), missing())); // never a two-digit year
 }
 
