@@ -69,6 +69,12 @@ void tk_yrdif_column_codes(const int32_t *basis, const double *start, const doub
         years[i] = tk_yrdif_one(basis[i], start[i], end[i], days ? &days[i] : nullptr);
 }
 
+const char *tk_basis_name(int32_t code)
+{
+    static const char *const names[] = {"30/360", "ACT/ACT", "ACT/360", "ACT/365", "AGE"};
+    return code >= TK_BASIS_30_360 && code <= TK_BASIS_AGE ? names[code - 1] : nullptr;
+}
+
 /* The code a parser gives the first 256 units of a text, or TK_BASIS_NONE. */
 template <class Unit>
 static int32_t parse_basis(int32_t (*parser)(const Unit *, int32_t, int32_t, int32_t *, void *),

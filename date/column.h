@@ -49,6 +49,10 @@ void tk_yrdif_column_codes(const int32_t *basis, const double *start, const doub
  * through days when not null. */
 double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days);
 
+/* The name of a basis code 1 .. 5 ('30/360', 'ACT/ACT', 'ACT/360',
+ * 'ACT/365', 'AGE'), or null for any other code. */
+const char *tk_basis_name(int32_t code);
+
 /* The basis code of a text under the "YRDIF" rules, the text given as
  * UTF-8 (decoded to characters; a byte that starts no valid sequence
  * stands for itself), or TK_BASIS_NONE. */

@@ -451,7 +451,7 @@ private:
     int64_t count_ = 0;
 };
 
-std::FILE *open_input(const Options &o, const std::string &file)
+std::FILE *open_input(const std::string &file)
 {
     if (file.empty() || file == "-")
         return stdin;
@@ -461,7 +461,6 @@ std::FILE *open_input(const Options &o, const std::string &file)
     std::FILE *in = std::fopen(file.c_str(), "rb");
     if (in == nullptr)
         input_error("cannot open " + file + ": " + std::strerror(errno));
-    (void)o;
     return in;
 }
 
@@ -480,7 +479,7 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
     if (o.basis_all && o.basis_col_given)
         usage_error("give either --basis or --basis-all, not both");
     std::string file = o.positional.empty() ? "-" : o.positional[0];
-    std::FILE *in = open_input(o, file);
+    std::FILE *in = open_input(file);
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> owned(in == stdin ? nullptr : in,
                                                             std::fclose);
     Output out(o.line_buffered || interactive_input(in));

@@ -31,8 +31,6 @@ typedef struct BasisCache {
     char text[FLEXIBLE_ARRAY_MEMBER];
 } BasisCache;
 
-static const char *const basis_names[] = {"", "30/360", "ACT/ACT", "ACT/360", "ACT/365", "AGE"};
-
 /* The code of a text under the YRDIF rules, or TK_BASIS_NONE. */
 static int32 parse_basis(const char *text, int len)
 {
@@ -133,5 +131,5 @@ Datum yrdif_basis(PG_FUNCTION_ARGS)
     int32 code = parse_basis(VARDATA_ANY(t), VARSIZE_ANY_EXHDR(t));
     if (code == TK_BASIS_NONE)
         PG_RETURN_NULL();
-    PG_RETURN_TEXT_P(cstring_to_text(basis_names[code]));
+    PG_RETURN_TEXT_P(cstring_to_text(tk_basis_name(code)));
 }
