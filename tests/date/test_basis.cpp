@@ -1,13 +1,13 @@
-// The basis parsers called directly: the basis-text table for both, the
-// token reader's edges, the 256-unit working copies and the string service
-// call of zdatdciS.  (Random texts go to the parser fuzzer, which checks
-// both parsers against a plain reference of their rules.)
+// The basis parsers called directly: texts near the common spellings
+// against a plain reference of the rules, the token reader's edges, the
+// 256-unit working copies and the string service call of zdatdciS.  (The
+// basis-text table is the column kernel test's; random texts go to the
+// parser fuzzer.)
 #include <vector>
 
 #include <random>
 
 #include "basis_reference.h"
-#include "basis_table.h"
 #include "guard.h"
 #include "host_fixture.h"
 
@@ -61,52 +61,32 @@ TEST_F(Basis, CommonSpellingsAndTextsNearThemFollowTheRules)
         int want = tkref::ref_convention(t.substr(0, 256));
         ASSERT_EQ(parse8(t, &code), want == -1) << t;
         ASSERT_EQ(code, want) << "zdatdciS: '" << t << "'";
+        std::string up = t;
+        ASSERT_EQ(get_convention(reinterpret_cast<uint8_t *>(up.data()), static_cast<int32_t>(up.size())),
+                  tkref::ref_convention(t)) << t;
     }
 }
 
-TEST_F(Basis, TableForBothParsers)
+// The token reader reads only the bytes it is given (each text sits right
+// before an inaccessible page) and moves as its rules say; get_convention
+// upper-cases its caller's text.
+TEST_F(Basis, TokenReader)
 {
-    for (const auto &r : kBasisRows) {
-        int32_t code = 99;
-        EXPECT_EQ(parse32(widen(r.text), &code), r.utf32 == 0) << r.text;
-        EXPECT_EQ(code, r.utf32) << "zdatdci: " << r.text;
-        code = 99;
-        EXPECT_EQ(parse8(r.text, &code), r.bytes == 0) << r.text;
-        EXPECT_EQ(code, r.bytes == 0 ? -1 : r.bytes) << "zdatdciS: " << r.text;
-    }
-}
-
-// get_conv_part reads only the bytes it is given: each text sits right
-// before an inaccessible page.
-TEST_F(Basis, TokenReaderEdges)
-{
-    struct Row {
-        const char *text;
-        int part, used;
-    };
-    const Row rows[] = {
-        {"ACTUA", 2, 3}, {"ACTUAL", 2, 6}, {"AC", -1, 2},  {"A", -1, 2},   {"AGE", 3, 3},
-        {"AG", -1, 2},   {"365", 4, 3},    {"360", 5, 3},  {"36", -1, 3},  {"36x", -1, 3},
-        {"30", 6, 2},    {"3", -1, 2},     {"3x", -1, 2},  {"xyz", -1, 3}, {"//ACT", 2, 5},
-        {"B3", -1, 3},   {"ACTUALLY", 2, 6}, {"AXE", -1, 2},
-    };
-    for (const auto &r : rows) {
-        size_t n = std::strlen(r.text);
+    for (const char *text : {"ACTUA", "AC", "AG", "36x", "3", "3x", "//ACT", "B3", "ACTUALLY",
+                             "AXE", "36", "30", "365", "xyz", "AGE"}) {
+        size_t n = std::strlen(text), at = 0;
         GuardedRange g(n, Placement::End);
-        std::memcpy(g.data(), r.text, n);
+        std::memcpy(g.data(), text, n);
         const uint8_t *cursor = g.data();
-        EXPECT_EQ(get_conv_part(&cursor, static_cast<int32_t>(n)), r.part) << r.text;
-        EXPECT_EQ(cursor - g.data(), r.used) << r.text;
+        EXPECT_EQ(get_conv_part(&cursor, static_cast<int32_t>(n)), tkref::ref_part(text, at)) << text;
+        EXPECT_EQ(static_cast<size_t>(cursor - g.data()), at) << text;
     }
-    const uint8_t *cursor = reinterpret_cast<const uint8_t *>("ACT");
-    const uint8_t *start = cursor;
-    EXPECT_EQ(get_conv_part(&cursor, 0), -1);
-    EXPECT_EQ(get_conv_part(&cursor, -4), -1);
+    const uint8_t *cursor = reinterpret_cast<const uint8_t *>("ACT"), *start = cursor;
+    EXPECT_EQ(get_conv_part(&cursor, 0) + get_conv_part(&cursor, -4), -2);
     EXPECT_EQ(cursor, start) << "no bytes, no move";
-
     uint8_t actua[] = {'a', 'c', 't', 'u', 'a'};
     EXPECT_EQ(get_convention(actua, 5), 2);
-    EXPECT_EQ(actua[0], 'A') << "get_convention upper-cases its caller's text";
+    EXPECT_EQ(actua[0], 'A');
 }
 
 // Only the first 256 characters or bytes are examined.

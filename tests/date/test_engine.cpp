@@ -2,6 +2,7 @@
 // bits, the status order, and 'ACT/ACT' and 'AGE' against a plain
 // year-by-year reference over random pairs and pairs around the years
 // where the leap rules turn.
+#include <chrono>
 #include <random>
 #include <vector>
 
@@ -18,19 +19,17 @@ double dv(int y, int m, int d)
     return tkfmtzdatjul(tkfmtzjulymd(y, m, d));
 }
 
-// Days since 1 March of year 0 in the proleptic Gregorian calendar, which
-// has the engine's leap rule (Hinnant's days_from_civil).
+// Days of the proleptic Gregorian calendar, which has the engine's leap
+// rule, counted by the standard library.
 int64_t civil(int64_t y, int64_t m, int64_t d)
 {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;                                   // [0, 399]
-    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; // [0, 365]
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;           // [0, 146096]
-    return era * 146097 + doe;
+    using namespace std::chrono;
+    return sys_days(year{static_cast<int>(y)} / static_cast<int>(m) / static_cast<int>(d))
+        .time_since_epoch()
+        .count();
 }
 
-bool gregorian_leap(int64_t y) { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); }
+bool gregorian_leap(int64_t y) { return std::chrono::year{static_cast<int>(y)}.is_leap(); }
 
 struct Triple {
     int64_t y, m, d;
@@ -94,41 +93,30 @@ struct Row {
     double years;
 };
 
+// Exchanging the dates negates both outputs exactly under every basis but
+// '30/360' (whose month-end rules apply in argument order) wherever the
+// dates are different days; each such row is checked both ways.
 const Row kRows[] = {
-    // 1 Jan 2000 to 1 Jul 2001, every basis, and exchanged.
+    // 1 Jan 2000 to 1 Jul 2001, every basis.
     {"30/360 span", 1, 14610, 15157, 0, 540, 1.5},
     {"act/act span", 2, 14610, 15157, 0, 547, 1.4958904109589042},
     {"act/360 span", 3, 14610, 15157, 0, 547, 1.5194444444444444},
     {"act/365 span", 4, 14610, 15157, 0, 547, 1.4986301369863013},
     {"age span", 5, 14610, 15157, 0, 912, 1.4958904109589042},
-    {"30/360 exchanged", 1, 15157, 14610, 0, -540, -1.5},
-    {"act/act exchanged", 2, 15157, 14610, 0, -547, -1.4958904109589042},
-    {"act/360 exchanged", 3, 15157, 14610, 0, -547, -1.5194444444444444},
-    {"act/365 exchanged", 4, 15157, 14610, 0, -547, -1.4986301369863013},
-    {"age exchanged", 5, 15157, 14610, 0, -912, -1.4958904109589042},
-    // Equal dates.
-    {"equal 30/360", 1, 100, 100, 0, 0, 0.0},
-    {"equal act/act", 2, 100, 100, 0, 0, 0.0},
-    {"equal act/360", 3, 100, 100, 0, 0, 0.0},
-    {"equal act/365", 4, 100, 100, 0, 0, 0.0},
-    {"equal age", 5, 100, 100, 0, 0, 0.0},
     // Same day, different doubles: -0.0 under 2 and 5 when date 1 is larger.
     {"same day 30/360", 1, 100.7, 100.3, 0, 0, 0.0},
-    {"same day act/act", 2, 100.3, 100.7, 0, 0, 0.0},
     {"same day act/act reversed", 2, 100.7, 100.3, 0, 0, -0.0},
     {"same day act/360 reversed", 3, 100.7, 100.3, 0, 0, 0.0},
-    {"same day act/365 reversed", 4, 100.7, 100.3, 0, 0, 0.0},
-    {"same day age", 5, 100.3, 100.7, 0, 731, 0.0},
     {"same day age reversed", 5, 100.7, 100.3, 0, -731, -0.0},
+    // -0.0 and 0.0 are the same date and equal doubles: +0.0, whichever is first.
+    {"signed zeros act/act", 2, -0.0, 0.0, 0, 0, 0.0},
+    {"signed zeros age", 5, 0.0, -0.0, 0, 0, 0.0},
     // Statuses, in order of the checks.
     {"NaN date 1", 2, NAN, 0, 3, 0, 0},
-    {"NaN date 2", 2, 0, NAN, 4, 0, 0},
-    {"NaN date 1 bad basis", 9, NAN, 0, 3, 0, 0},
     {"NaN date 2 bad basis", 0, 0, NAN, 4, 0, 0},
     {"NaN date 1 age", 5, NAN, 1e9, 3, 0, 0},
     {"basis 0", 0, 0, 10, 1, 0, 0},
     {"basis 6", 6, 0, 10, 1, 0, 0},
-    {"basis -1", -1, 0, 10, 1, 0, 0},
     {"late date 1 act/360", 3, 6589336, 0, 3, 0, 0},
     {"late date 1 bad basis", 0, 6589336, 0, 3, 0, 0},
     {"late date 1 act/act exchanged", 2, 6589336, 0, 4, 0, 0},
@@ -139,9 +127,6 @@ const Row kRows[] = {
     {"infinite date 1", 4, INFINITY, 0, 3, 0, 0},
     {"infinite date 2", 1, 0, -INFINITY, 4, 0, 0},
     {"infinite date 2 exchanged", 2, 0, -INFINITY, 3, 0, 0},
-    // -0.0 and 0.0 are the same date and equal doubles: +0.0, whichever is first.
-    {"signed zeros act/act", 2, -0.0, 0.0, 0, 0, 0.0},
-    {"signed zeros age", 5, 0.0, -0.0, 0, 0, 0.0},
     // '30/360' adjustments.
     {"31 Jan to 31 Mar", 1, dv(2001, 1, 31), dv(2001, 3, 31), 0, 60, 60 / 360.0},
     {"30 Jan to 31 Mar", 1, dv(2001, 1, 30), dv(2001, 3, 31), 0, 60, 60 / 360.0},
@@ -151,33 +136,20 @@ const Row kRows[] = {
     {"31 Mar to 28 Feb 2001", 1, dv(2001, 3, 31), dv(2001, 2, 28), 0, -32, -32 / 360.0},
     {"28 Feb to 31 Mar 2000", 1, dv(2000, 2, 28), dv(2000, 3, 31), 0, 33, 33 / 360.0},
     {"29 Feb to 31 Mar 2000", 1, dv(2000, 2, 29), dv(2000, 3, 31), 0, 30, 30 / 360.0},
-    {"Feb end to Feb end", 1, dv(2001, 2, 28), dv(2002, 2, 28), 0, 360, 1.0},
     {"leap Feb end to Feb end", 1, dv(2000, 2, 29), dv(2001, 2, 28), 0, 360, 1.0},
     {"mid Jan to Feb end", 1, dv(2001, 1, 15), dv(2001, 2, 28), 0, 43, 43 / 360.0},
     {"28 Feb 4000 is no month end", 1, dv(4000, 2, 28), dv(4000, 3, 31), 0, 33, 33 / 360.0},
     {"28 Feb 3999 is a month end", 1, dv(3999, 2, 28), dv(3999, 3, 31), 0, 30, 30 / 360.0},
-    // 'ACT/ACT'.
+    // 'ACT/ACT' and 'AGE' (the year-by-year reference below does the rest).
     {"Jul 2003 to Jul 2004", 2, dv(2003, 7, 1), dv(2004, 7, 1), 0, 366, 1.0013773486039375},
     {"whole of 2000", 2, dv(2000, 1, 1), dv(2000, 12, 31), 0, 365, 365 / 366.0},
-    {"whole of 2001", 2, dv(2001, 1, 1), dv(2002, 1, 1), 0, 365, 1.0},
-    {"over 29 Feb 1960", 2, dv(1960, 2, 28), dv(1960, 3, 1), 0, 2, 2 / 366.0},
-    // 'AGE'.
     {"29 Feb to 28 Feb", 5, dv(2000, 2, 29), dv(2001, 2, 28), 0, 731, 1.0},
-    {"29 Feb to 1 Mar", 5, dv(2000, 2, 29), dv(2001, 3, 1), 0, 732, 1.0027397260273974},
     {"29 Feb to 27 Feb 2004", 5, dv(2000, 2, 29), dv(2004, 2, 27), 0, 2191,
      3.9972602739726026},
-    {"29 Feb to 28 Feb 2004", 5, dv(2000, 2, 29), dv(2004, 2, 28), 0, 2192, 4.0},
     {"29 Feb to 29 Feb 2004", 5, dv(2000, 2, 29), dv(2004, 2, 29), 0, 2192, 4.0},
-    {"1 Mar to 1 Mar", 5, dv(2000, 3, 1), dv(2001, 3, 1), 0, 731, 1.0},
-    {"1 Mar to 1 Mar exchanged", 5, dv(2001, 3, 1), dv(2000, 3, 1), 0, -731, -1.0},
-    {"thirty years", 5, dv(1990, 6, 15), dv(2020, 6, 15), 0, 11323, 30.0},
-    {"a day short of thirty", 5, dv(1990, 6, 15), dv(2020, 6, 14), 0, 11322,
-     29.997260273972604},
-    {"one day in 1960", 5, dv(1960, 4, 10), dv(1960, 4, 11), 0, 732, 0.00273972602739736},
     {"over 29 Feb in 1960", 5, dv(1960, 2, 28), dv(1960, 3, 1), 0, 732, 0.00273972602739736},
     // Years divisible by 4000 have a 29 February for the engine only.
     {"4000 act/360", 3, 745095, 745460, 0, 366, 1.0166666666666666},
-    {"4000 act/365", 4, 745095, 745460, 0, 366, 1.0027397260273974},
     {"4000 act/act", 2, 745095, 745460, 0, 366, 1.0},
     {"over Feb 4000", 4, 745153, 745154, 0, 2, 2 / 365.0},
     // The widest span.
@@ -188,29 +160,31 @@ const Row kRows[] = {
 TEST(Engine, Examples)
 {
     for (const auto &r : kRows) {
-        int64_t days = -12345;
-        double years = -7.5;
-        int rc = zdatdif(r.basis, &days, &years, r.d1, r.d2);
-        ASSERT_EQ(rc, r.status) << r.name;
-        if (rc != 0) {
-            EXPECT_EQ(days, -12345) << r.name << ": output touched on failure";
-            EXPECT_TRUE(SameBits(years, -7.5)) << r.name << ": output touched on failure";
-            continue;
+        for (bool exchanged : {false, true}) {
+            if (exchanged && (r.status != 0 || r.basis == 1 || std::floor(r.d1) == std::floor(r.d2)))
+                continue;
+            int64_t days = -12345;
+            double years = -7.5;
+            const int sign = exchanged ? -1 : 1;
+            int rc = exchanged ? zdatdif(r.basis, &days, &years, r.d2, r.d1)
+                               : zdatdif(r.basis, &days, &years, r.d1, r.d2);
+            ASSERT_EQ(rc, r.status) << r.name;
+            if (rc != 0) {
+                EXPECT_EQ(days, -12345) << r.name << ": output touched on failure";
+                EXPECT_TRUE(SameBits(years, -7.5)) << r.name << ": output touched on failure";
+                continue;
+            }
+            EXPECT_EQ(days, sign * r.days) << r.name << (exchanged ? " exchanged" : "");
+            EXPECT_TRUE(SameBits(years, sign * r.years)) << r.name << (exchanged ? " exchanged" : "");
         }
-        EXPECT_EQ(days, r.days) << r.name;
-        EXPECT_TRUE(SameBits(years, r.years)) << r.name;
     }
-}
-
-TEST(Engine, NullOutputsAreSkipped)
-{
-    int64_t days = 0;
-    double years = 0;
-    EXPECT_EQ(zdatdif(2, nullptr, nullptr, 14610, 15157), 0);
-    EXPECT_EQ(zdatdif(2, &days, nullptr, 14610, 15157), 0);
-    EXPECT_EQ(days, 547);
-    EXPECT_EQ(zdatdif(2, nullptr, &years, 14610, 15157), 0);
-    EXPECT_TRUE(SameBits(years, 1.4958904109589042));
+    for (int basis = 1; basis <= 5; basis++) { // equal dates; no outputs at all
+        int64_t days = 1;
+        double years = 1;
+        EXPECT_EQ(zdatdif(basis, nullptr, nullptr, 100, 100), 0);
+        EXPECT_EQ(zdatdif(basis, &days, &years, 100, 100), 0);
+        EXPECT_TRUE(days == 0 && SameBits(years, 0.0)) << basis;
+    }
 }
 
 // Every date of the calendar through the engine: its day count from a fixed
@@ -266,17 +240,14 @@ void expect_reference(int basis, double a, double b)
     ASSERT_TRUE(SameBits(years, want.years)) << basis << ": " << a << " " << b;
 }
 
-TEST(Engine, ActActAndAgeAgainstYearByYearAtTurns)
+// Every pair of turning dates, and random pairs near and far apart.
+TEST(Engine, ActActAndAgeAgainstYearByYear)
 {
     auto dates = turning_dates();
     for (double a : dates)
         for (double b : dates)
             for (int basis : {2, 5})
                 expect_reference(basis, a, b);
-}
-
-TEST(Engine, ActActAndAgeAgainstYearByYearRandom)
-{
     std::mt19937_64 rng(20261205);
     std::uniform_real_distribution<double> any(-138061, 6589336);
     std::uniform_int_distribution<int> span(-800, 800);
@@ -285,27 +256,6 @@ TEST(Engine, ActActAndAgeAgainstYearByYearRandom)
         double b = i % 2 ? any(rng) : std::clamp(a + span(rng), -138061.0, 6589335.0);
         for (int basis : {2, 5})
             expect_reference(basis, a, b);
-    }
-}
-
-// Exchanging the dates negates both outputs exactly for every basis but
-// '30/360' (whose month-end rules apply in argument order).
-TEST(Engine, ExchangeNegates)
-{
-    std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> any(-138061, 6589336);
-    for (int i = 0; i < 5000; i++) {
-        double a = std::floor(any(rng)), b = std::floor(any(rng));
-        if (a == b)
-            continue;
-        for (int basis : {2, 3, 4, 5}) {
-            int64_t d1, d2;
-            double y1, y2;
-            ASSERT_EQ(zdatdif(basis, &d1, &y1, a, b), 0);
-            ASSERT_EQ(zdatdif(basis, &d2, &y2, b, a), 0);
-            ASSERT_EQ(d1, -d2);
-            ASSERT_TRUE(SameBits(y1, -y2)) << basis << " " << a << " " << b;
-        }
     }
 }
 

@@ -1,16 +1,12 @@
 // Evaluations of both registrations end to end, through dlopen, the
-// function list and call records: the basis table, missing dates, absent
-// and blank bases, and results equal to the engine's bit for bit.  (The
-// entry fuzzer does the same for arbitrary records.)
-
-#include "basis_table.h"
+// function list and call records: missing dates, absent and blank bases.
+// (The column kernel test runs the basis table and random pairs through
+// both; the entry fuzzer runs arbitrary records.)
 #include "host_fixture.h"
 
 using namespace tktest;
 
 namespace {
-
-constexpr double kStart = 14610, kEnd = 15157; // 1 Jan 2000, 1 Jul 2001
 
 double engine_years(int basis, double d1, double d2)
 {
@@ -34,34 +30,6 @@ double engine_years(int basis, double d1, double d2)
 }
 
 class Entry : public Hosted {};
-
-TEST_F(Entry, BasisTableThroughBothRegistrations)
-{
-    for (const auto &r : kBasisRows) {
-        auto e32 = utf32(kStart, kEnd, widen(r.text));
-        auto e8 = bytes(kStart, kEnd, r.text);
-        if (r.utf32)
-            EXPECT_TRUE(Gives(e32, engine_years(r.utf32, kStart, kEnd))) << r.text;
-        else
-            EXPECT_TRUE(Missing(e32)) << r.text;
-        if (r.bytes)
-            EXPECT_TRUE(Gives(e8, engine_years(r.bytes, kStart, kEnd))) << r.text;
-        else
-            EXPECT_TRUE(Missing(e8)) << r.text;
-    }
-}
-
-TEST_F(Entry, StatedResults)
-{
-    EXPECT_TRUE(Gives(utf32(kStart, kEnd, U"ACT/ACT"), 1.4958904109589042));
-    EXPECT_TRUE(Gives(bytes(kStart, kEnd, "ACT/360"), 1.5194444444444444));
-    EXPECT_TRUE(Gives(utf32(kEnd, kStart, U"30/360"), -1.5));
-    EXPECT_TRUE(Gives(two(kStart, kEnd), 1.4958904109589042)) << "two arguments mean 'AGE'";
-    EXPECT_TRUE(Gives(two(kStart, kEnd, true), 1.4958904109589042));
-    EXPECT_TRUE(Gives(utf32(100.7, 100.3, U"ACT/ACT"), -0.0));
-    EXPECT_TRUE(Missing(utf32(-138062, 0, U"AGE"))) << "date outside the calendar";
-    EXPECT_TRUE(Missing(bytes(0, 6589336, "AGE")));
-}
 
 // A missing date, whatever its NaN, is rejected before the basis is read:
 // neither the string service nor the case-mapping service is called.
