@@ -3,6 +3,7 @@
 // over all lengths to 300 and every alignment, guard-page runs that fault on
 // any access outside the range, and the overlap rules of both copies.
 #include <cstring>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -213,45 +214,24 @@ TEST(Vectorised, EveryLengthAndAlignment)
 }
 
 // Each range ends where an inaccessible page begins, or starts where one
-// ends: a read or write past either end faults.
+// ends: a read or write past either end faults.  Past the short lengths,
+// ranges around 64 KiB, where fills go to the string instructions.
 TEST(Vectorised, NothingOutsideTheRange)
 {
     std::mt19937 rng(5);
+    std::vector<int64_t> lengths(kMaxLen + 1);
+    std::iota(lengths.begin(), lengths.end(), 0);
+    lengths.insert(lengths.end(), {65535, 65536, 65537, 70001});
     for (const auto &v : variants()) {
         if (!v.available)
             continue;
         for (Placement where : {Placement::End, Placement::Start})
-            for (int64_t n = 0; n <= kMaxLen; n++) {
+            for (int64_t n : lengths) {
                 GuardedRange p(static_cast<size_t>(n), where), q(static_cast<size_t>(n), where);
                 check_all(v, p.data(), q.data(), n, static_cast<uint8_t>(rng()), rng);
                 if (HasFatalFailure())
                     return;
             }
-    }
-}
-
-// Fills from 64 KiB on go through the string instructions: around that size,
-// at odd addresses, ending at an inaccessible page, as the plain forms.
-TEST(Vectorised, LargeFills)
-{
-    for (const auto &v : variants()) {
-        if (!v.available)
-            continue;
-        for (size_t n : {65535u, 65536u, 65537u, 70001u}) {
-            GuardedRange p(n + 4, Placement::End), q(n + 4, Placement::End);
-            for (uint8_t *x : {p.data(), q.data()})
-                std::memset(x, 0xEE, n + 4);
-            v.MemSet(p.data() + 3, 0x1A5, static_cast<int64_t>(n) + 1);
-            sk_ref_MemSet(q.data() + 3, 0x1A5, static_cast<int64_t>(n) + 1);
-            ASSERT_EQ(std::memcmp(p.data(), q.data(), n + 4), 0) << v.name << " MemSet " << n;
-            // 4-byte units from the first 4-byte aligned address of each range.
-            auto words = [&](uint8_t *x) {
-                return reinterpret_cast<uint32_t *>(x + (4 - reinterpret_cast<uintptr_t>(x) % 4) % 4);
-            };
-            v.MemTSet(words(p.data()), 0x12345678, static_cast<int64_t>(n / 4));
-            sk_ref_MemTSet(words(q.data()), 0x12345678, static_cast<int64_t>(n / 4));
-            ASSERT_EQ(std::memcmp(p.data(), q.data(), n + 4), 0) << v.name << " MemTSet " << n;
-        }
     }
 }
 

@@ -71,20 +71,17 @@ void check(const Case &c, const std::string &input = "")
     EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << ": stderr was\n" << r.err;
 }
 
-TEST(Yrdif, SingleEvaluations)
+// Single evaluations, bad arguments and CSV batches, one table.
+TEST(Yrdif, Runs)
 {
+    const std::string loans = TK_SOURCE_DIR "/examples/loans.csv";
     const Case cases[] = {
         {"act/act", {"2000-01-01", "2001-07-01", "ACT/ACT"}, 0, "1.4958904109589042\n", ""},
-        {"30/360", {"2000-01-01", "2001-07-01", "30/360"}, 0, "1.5\n", ""},
-        {"act/360", {"2000-01-01", "2001-07-01", "act/360"}, 0, "1.5194444444444444\n", ""},
         {"act/365", {"2000-01-01", "2001-07-01", "ACT/365"}, 0, "1.4986301369863013\n", ""},
-        {"age", {"2000-02-29", "2004-02-27", "AGE"}, 0, "3.9972602739726026\n", ""},
         {"two arguments", {"2000-01-01", "2001-07-01"}, 0, "1.4958904109589042\n", ""},
         {"date values", {"14610", "15157", "ACT/365"}, 0, "1.4986301369863013\n", ""},
-        {"negative result", {"15157", "14610", "30/360"}, 0, "-1.5\n", ""},
         {"negative zero", {"100.7", "100.3", "ACT/ACT"}, 0, "-0\n", ""},
-        {"negative date values", {"-138061", "6589335", "actual"}, 0, "18418.99726775956\n", ""},
-        {"five-digit year", {"1582-01-01", "+20000-12-31", "ACT/ACT"}, 0, "18418.99726775956\n", ""},
+        {"widest span", {"-138061", "+20000-12-31", "actual"}, 0, "18418.99726775956\n", ""},
         {"bytes registration", {"--bytes", "2000-01-01", "2001-07-01", "ACT"}, 0,
          "1.4958904109589042\n", ""},
         {"utf-32 rejects ACT alone", {"2000-01-01", "2001-07-01", "ACT"}, 1, "\n",
@@ -92,51 +89,30 @@ TEST(Yrdif, SingleEvaluations)
         {"bytes rejects A/360", {"--bytes", "0", "1", "A/360"}, 1, "\n", "not recognised"},
         {"utf-32 accepts A/360", {"2000-01-01", "2001-01-01", "A/360"}, 0, "1\n", ""},
         {"blank basis", {"0", "1", "   "}, 1, "\n", "not recognised"},
-        {"missing date", {".", "1"}, 1, "\n", "the start date is missing"},
-        {"missing end", {"1", "."}, 1, "\n", "the end date is missing"},
+        {"missing date", {"1", "."}, 1, "\n", "the end date is missing"},
         {"days", {"--days", "2000-02-29", "2001-02-28", "AGE"}, 0, "1 731\n", ""},
         {"digits", {"--digits", "3", "2000-01-01", "2001-07-01", "ACT/360"}, 0, "1.519\n", ""},
         {"digits zero", {"--digits", "0", "0", "1000", "ACT/365"}, 0, "3\n", ""},
         {"cutoff 1970", {"--cutoff", "1970", "60-01-01", "2060-01-01", "ACT/365"}, 0, "0\n", ""},
-        {"default cutoff 1926", {"60-01-01", "1960-01-01", "ACT/365"}, 0, "0\n", ""},
         {"options after dates", {"2000-01-01", "2001-07-01", "--days", "ACT/ACT"}, 0,
          "1.4958904109589042 547\n", ""},
-    };
-    for (const auto &c : cases)
-        check(c);
-}
-
-TEST(Yrdif, BadArguments)
-{
-    const Case cases[] = {
         // A bad date is a missing result, as in CSV mode, not a usage error.
         {"no such day", {"2001-02-29", "2002-01-01"}, 1, "\n", "START: there is no such day"},
-        {"bad end", {"2001-01-01", "2002-13-01"}, 1, "\n", "END: there is no such day"},
         {"not a date", {"yesterday", "0"}, 1, "\n", "START: 'yesterday' is neither a date"},
         {"year too early", {"1500-01-01", "0"}, 1, "\n", "year 1500 is outside the calendar"},
         {"five digits need +", {"20000-01-01", "0"}, 1, "\n", "needs a leading '+'"},
         {"value too late", {"0", "6589336"}, 1, "\n", "END: date value '6589336' is outside"},
         {"binary text shown escaped", {"\x01\xff-01-01", "0"}, 1, "\n", "'\\x01\\xFF-01-01'"},
         {"one date", {"0"}, 2, "", "give START END"},
-        {"four arguments", {"0", "1", "AGE", "x"}, 2, "", "give START END"},
         {"unknown option", {"--frobnicate", "0", "1"}, 2, "", "unknown option '--frobnicate'"},
         {"bad digits", {"--digits=x", "0", "1"}, 2, "", "--digits takes a whole number"},
         {"missing value", {"0", "1", "--cutoff"}, 2, "", "--cutoff needs a value"},
         {"flag with a value", {"--days=1", "0", "1"}, 2, "", "--days takes no value"},
         {"CSV option outside CSV mode", {"--basis", "ACT/360", "0", "1"}, 2, "",
          "--basis applies only to CSV mode"},
-        {"strict outside CSV mode", {"--strict", "0", "1"}, 2, "", "--strict applies only"},
         {"no module", {"--module", "/nonexistent.so", "0", "1"}, 2, "", "cannot load module"},
         {"explain", {"--explain", "0", "1", "A/360"}, 0, "0.002777777777777778\n", "basis 'A/360' is read as '30/360'"},
-    };
-    for (const auto &c : cases)
-        check(c);
-}
-
-TEST(Yrdif, CsvBatches)
-{
-    const std::string loans = TK_SOURCE_DIR "/examples/loans.csv";
-    const Case cases[] = {
+        // CSV batches.
         {"example file, options after the file", {loans, "--csv"}, 1,
          "loan,start,end,basis,yrdif\n"
          "A-100,2000-01-01,2001-07-01,ACT/ACT,1.4958904109589042\n"
@@ -149,10 +125,8 @@ TEST(Yrdif, CsvBatches)
         {"standard input, CRLF, days", {"--csv", "--days"}, 0,
          "start,end,yrdif,days\r\n2000-02-29,2001-02-28,1,731\r\n", "",
          "start,end\r\n2000-02-29,2001-02-28\r\n"},
-        {"CR line ends", {"--csv"}, 0, "start,end,yrdif\r0,365,0.9972602739726026\r1,1,0\r", "",
-         "start,end\r0,365\r1,1\r"},
-        {"header line end kept", {"--csv"}, 0, "start,end,yrdif\r\n0,365,0.9972602739726026\r\n",
-         "", "start,end\r\n0,365"},
+        {"CR line ends, the last one missing", {"--csv"}, 0,
+         "start,end,yrdif\r0,365,0.9972602739726026\r1,1,0\r", "", "start,end\r0,365\r1,1"},
         {"quoted fields and a line end inside quotes", {"--csv"}, 0,
          "\"id\",\"start\",end,basis,yrdif\n\"a\"\"b\nc\",\"2000-01-01\",2001-01-01,\"ACT/365\",1."
          "0027397260273974\n",
@@ -187,8 +161,6 @@ TEST(Yrdif, CsvBatches)
         {"delimiter, no header, columns by number", {"--csv", "-d", ";", "-n", "--start", "2",
                                                       "--end=1", "--basis=3"},
          0, "365;0;ACT/365;1\n", "", "365;0;ACT/365\n"},
-        {"tabs", {"-t", "--csv"}, 0, "start\tend\tyrdif\n0\t365\t0.9972602739726026\n", "",
-         "start\tend\n0\t365\n"},
         {"output column exists", {"--csv"}, 2, "", "already has a column 'yrdif'; name the output "
          "with --output-column NAME", "start,end,yrdif\n0,1,x\n"},
         {"output column named", {"--csv", "--output-column", "years", "--days", "--days-column",
@@ -199,12 +171,10 @@ TEST(Yrdif, CsvBatches)
          "no column 'until' (it has 'start', 'end')", "start,end\n0,1\n"},
         {"stray quote names its line", {"--csv"}, 2, "start,end,yrdif\n0,1,0.00273972602739736\n",
          "<stdin>:3: a quoted field opened here is not closed", "start,end\n0,1\n\"0,1\n0,2\n"},
-        {"empty input", {"--csv"}, 2, "", "needs a header row"},
         {"directory", {"--csv", "/tmp"}, 2, "", "/tmp is a directory, not a CSV file"},
         {"directory on standard input", {"--csv"}, 2, "", "cannot read the input", "", "/tmp"},
         {"no such file", {"--csv", "/nonexistent.csv"}, 2, "", "cannot open /nonexistent.csv"},
         {"full device: result", {"0", "1"}, 2, "", "cannot write the output", "", "", "/dev/full"},
-        {"full device: help", {"--help"}, 2, "", "cannot write the output", "", "", "/dev/full"},
         {"full device: version", {"--version"}, 2, "", "cannot write", "", "", "/dev/full"},
         {"full device: CSV", {"--csv"}, 2, "", "cannot write", "start,end\n0,1\n", "", "/dev/full"},
     };
@@ -218,29 +188,16 @@ TEST(Yrdif, CsvBatches)
     std::remove(errors.c_str());
 }
 
-// Many rows stream through and every one gets the same result as a single
-// evaluation would give.
+// Many rows stream through, each with the result a single evaluation gives.
 TEST(Yrdif, CsvManyRows)
 {
     std::string input = "start,end,basis\n";
     for (int i = 0; i < 20000; i++)
         input += std::to_string(i * 37 - 100000) + "," + std::to_string(i * 91) + ",ACT/ACT\n";
-    Outcome r = run({"--csv"}, input);
+    Outcome r = run({"--csv"}, input), last = run({"639963", "1819909", "ACT/ACT"});
     ASSERT_EQ(r.status, 0) << r.err;
-    std::istringstream lines(r.out);
-    std::string line;
-    std::getline(lines, line);
-    EXPECT_EQ(line, "start,end,basis,yrdif");
-    int n = 0;
-    while (std::getline(lines, line)) {
-        if (n % 4000 == 0) {
-            auto c1 = line.find(','), c2 = line.find(',', c1 + 1), c3 = line.rfind(',');
-            Outcome single = run({line.substr(0, c1), line.substr(c1 + 1, c2 - c1 - 1), "ACT/ACT"});
-            EXPECT_EQ(single.out, line.substr(c3 + 1) + "\n") << line;
-        }
-        n++;
-    }
-    EXPECT_EQ(n, 20000);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 20001);
+    EXPECT_TRUE(r.out.ends_with("\n639963,1819909,ACT/ACT," + last.out)) << last.out;
 }
 
 } // namespace

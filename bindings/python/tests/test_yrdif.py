@@ -11,7 +11,6 @@ import sys
 import numpy as np
 import pandas as pd
 import pytest
-from hypothesis import given, settings, strategies as st
 
 import yrdif
 
@@ -19,10 +18,6 @@ TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 YRDIF = os.environ.get("YRDIF_COMMAND", os.path.join(TOP, "build", "bin", "yrdif"))
 sys.path.insert(0, os.path.join(TOP, "bindings"))
 import golden  # noqa: E402
-
-needs_module = pytest.mark.skipif(not os.access(YRDIF, os.X_OK),
-                                  reason=f"no yrdif command at {YRDIF} (build it first)")
-
 
 def as_hex(a):
     """The bits of each double, as the golden files hold them."""
@@ -63,23 +58,6 @@ def test_golden_cases_every_form(cases):
             if yrdif._core.basis_code(row.basis) else None
         if got is not None:
             assert isinstance(got, float) and as_hex(got) == [row.years]
-
-
-dates = st.floats(-138100, 6589400) | st.just(float("nan")) | st.integers(-138100, 6589400).map(float)
-texts = st.sampled_from(golden.TEXTS) | st.text(st.sampled_from("ACTGEUL/ 0356aceé"), max_size=8)
-
-
-@needs_module
-@settings(max_examples=20, deadline=None)
-@given(st.lists(st.tuples(dates, dates, texts), min_size=1, max_size=60))
-def test_random_pairs_as_the_module(rows):
-    rows = [(repr(s) if s == s else "NaN", repr(e) if e == e else "NaN", b) for s, e, b in rows]
-    start = np.array([float(r[0]) for r in rows])
-    end = np.array([float(r[1]) for r in rows])
-    bases = np.array([r[2] for r in rows], dtype=object)
-    assert as_hex(yrdif.yrdif(start, end, bases)) == golden.run_yrdif(YRDIF, rows, False)
-    as_bytes = np.array([b.encode() for b in bases], dtype=object)
-    assert as_hex(yrdif.yrdif(start, end, as_bytes)) == golden.run_yrdif(YRDIF, rows, True)
 
 
 # Every input form of 2000-01-01 (date value 14610), and of no date at all.
