@@ -1,11 +1,10 @@
-// The basis parsers called directly: texts near the common spellings
-// against a plain reference of the rules, the token reader's edges, the
+// The basis parsers called directly: the token reader's edges, the
 // 256-unit working copies and the string service call of zdatdciS.  (The
-// basis-text table is the column kernel test's; random texts go to the
-// parser fuzzer.)
+// basis-text table is the column kernel test's; the parser fuzzer, run as a
+// test too, checks both parsers, the common-spelling shortcut included,
+// against a plain reference of their rules.)
 #include <vector>
 
-#include <random>
 
 #include "basis_reference.h"
 #include "guard.h"
@@ -30,42 +29,6 @@ protected:
     tkhost::StringService strings;
     tkhost::CallContext context{&strings};
 };
-
-// The common spellings the parsers recognise before their rules, and random
-// texts near them (case changed, blanks, a unit deleted, inserted or
-// replaced, NULs, long texts): every one as the rules alone read it.
-TEST_F(Basis, CommonSpellingsAndTextsNearThemFollowTheRules)
-{
-    const std::string words[] = {"ACT/ACT", "act/act", "Act/Act", "ACTUAL", "Actual", "actual",
-                                 "ACT/360", "act/360", "Act/360", "ACT/365", "act/365",
-                                 "Act/365", "30/360", "AGE", "age", "Age"};
-    const std::string units = "ACTGEULactgeul/0356 \t\xC3\xA9";
-    std::mt19937 rng(11);
-    for (int i = 0; i < 40000; i++) {
-        std::string t = words[rng() % std::size(words)];
-        for (int edits = static_cast<int>(rng() % 3); edits > 0; edits--) {
-            size_t at = rng() % (t.size() + 1);
-            switch (rng() % 6) {
-            case 0: t.insert(at, 1, units[rng() % units.size()]); break;
-            case 1: if (at < t.size()) t.erase(at, 1); break;
-            case 2: if (at < t.size()) t[at] = units[rng() % units.size()]; break;
-            case 3: t.append(rng() % 4, ' '); break;
-            case 4: t.insert(at, 1, '\0'); break;
-            default: if (rng() % 50 == 0) t.insert(0, 250 + rng() % 10, ' ');
-            }
-        }
-        int32_t code = 99;
-        std::u32string wide = widen(t);
-        ASSERT_EQ(parse32(wide, &code), tkref::ref_zdatdci(wide) == 0) << t;
-        ASSERT_EQ(code, tkref::ref_zdatdci(wide)) << "zdatdci: '" << t << "'";
-        int want = tkref::ref_convention(t.substr(0, 256));
-        ASSERT_EQ(parse8(t, &code), want == -1) << t;
-        ASSERT_EQ(code, want) << "zdatdciS: '" << t << "'";
-        std::string up = t;
-        ASSERT_EQ(get_convention(reinterpret_cast<uint8_t *>(up.data()), static_cast<int32_t>(up.size())),
-                  tkref::ref_convention(t)) << t;
-    }
-}
 
 // The token reader reads only the bytes it is given (each text sits right
 // before an inaccessible page) and moves as its rules say; get_convention

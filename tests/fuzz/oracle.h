@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,7 +12,7 @@ namespace tkfuzz {
 // Reports which property broke and stops, so libFuzzer keeps the input.
 [[noreturn]] inline void fail(const char *what)
 {
-    __builtin_printf("oracle failed: %s\n", what);
+    std::fprintf(stderr, "oracle failed: %s\n", what);
     std::abort();
 }
 
