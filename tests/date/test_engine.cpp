@@ -42,8 +42,11 @@ Triple triple(double date)
     return {static_cast<int64_t>(y), static_cast<int64_t>(m), static_cast<int64_t>(d)};
 }
 
-// Year-by-year 'ACT/ACT' (a = 0) and 'AGE', written from the rules with an
-// independent day count.
+// Year-by-year 'ACT/ACT' and 'AGE', written from the rules with an
+// independent day count: days of the start and end years and of the years
+// between go to the leap or the common bucket ('AGE' first moves a date in
+// a leap year out to the year beyond, 29 February to the 28th, one year
+// taken off per move).
 struct Result {
     int64_t days;
     double years;
@@ -51,37 +54,24 @@ struct Result {
 
 Result reference(int basis, double date1, double date2)
 {
-    double sign = date1 > date2 ? -1.0 : 1.0;
-    double s = date1 > date2 ? date2 : date1, e = date1 > date2 ? date1 : date2;
+    const auto [s, e] = std::minmax(date1, date2);
     if (s == e)
         return {0, 0.0};
-    Triple a = triple(s), b = triple(e);
+    Triple t[2] = {triple(s), triple(e)};
     int64_t adj = 0;
-    if (basis == 5) {
-        if (gregorian_leap(a.y)) {
-            a.y--, adj++;
-            if (a.m == 2 && a.d == 29)
-                a.d = 28;
+    for (int i = 0; i < 2 && basis == 5; i++)
+        if (gregorian_leap(t[i].y)) {
+            t[i].y += i ? 1 : -1, adj++;
+            t[i].d -= t[i].m == 2 && t[i].d == 29;
         }
-        if (gregorian_leap(b.y)) {
-            b.y++, adj++;
-            if (b.m == 2 && b.d == 29)
-                b.d = 28;
-        }
-    }
-    int64_t n = 0, l = 0;
-    auto bucket = [&](int64_t y) -> int64_t & { return gregorian_leap(y) ? l : n; };
-    if (a.y == b.y) {
-        bucket(a.y) += civil(b.y, b.m, b.d) - civil(a.y, a.m, a.d);
-    } else {
-        bucket(a.y) += civil(a.y + 1, 1, 1) - civil(a.y, a.m, a.d);
-        for (int64_t y = a.y + 1; y < b.y; y++)
-            bucket(y) += gregorian_leap(y) ? 366 : 365;
-        bucket(b.y) += civil(b.y, b.m, b.d) - civil(b.y, 1, 1);
-    }
-    return {(n + l) * static_cast<int64_t>(sign),
-            sign * ((static_cast<double>(n) / 365.0 - static_cast<double>(adj)) +
-                    static_cast<double>(l) / 366.0)};
+    int64_t bucket[2] = {0, 0}; // common, leap
+    for (int64_t y = t[0].y; y <= t[1].y; y++)
+        bucket[gregorian_leap(y)] += (y == t[1].y ? civil(y, t[1].m, t[1].d) : civil(y + 1, 1, 1)) -
+                                     (y == t[0].y ? civil(y, t[0].m, t[0].d) : civil(y, 1, 1));
+    const double sign = date1 > date2 ? -1.0 : 1.0;
+    return {(bucket[0] + bucket[1]) * static_cast<int64_t>(sign),
+            sign * ((static_cast<double>(bucket[0]) / 365.0 - static_cast<double>(adj)) +
+                    static_cast<double>(bucket[1]) / 366.0)};
 }
 
 struct Row {

@@ -40,41 +40,31 @@ TEST(Forward, MessagesCarryTheirTail)
 TEST(Forward, StringOperations)
 {
     tkhost::StringService svc;
-    const uint8_t *text = reinterpret_cast<const uint8_t *>("hello, world");
-    const uint8_t *set = reinterpret_cast<const uint8_t *>(",xd");
-    struct Row {
-        int32_t n;
-        int32_t want;
-        int64_t searches;
-    };
-    const Row rows[] = {{0, -1, 0}, {-3, -1, 0}, {5, -1, 5}, {6, 5, 6}, {12, 5, 6}};
+    auto b = [](const char *s) { return reinterpret_cast<const uint8_t *>(s); };
+    // Text length -> first of ",xd" in "hello, world", and searches made.
+    const int32_t rows[][3] = {{0, -1, 0}, {-3, -1, 0}, {5, -1, 5}, {6, 5, 6}, {12, 5, 6}};
     for (const auto &r : rows) {
         svc.calls.reset();
-        EXPECT_EQ(rdl_zstrcsp(svc.object(), text, r.n, set, 3), r.want) << r.n;
-        EXPECT_EQ(svc.calls[TKH_STR_SPAN], r.searches) << r.n;
+        EXPECT_EQ(rdl_zstrcsp(svc.object(), b("hello, world"), r[0], b(",xd"), 3), r[1]) << r[0];
+        EXPECT_EQ(svc.calls[TKH_STR_SPAN], r[2]) << r[0];
     }
-    const uint8_t *last = reinterpret_cast<const uint8_t *>("abcd");
-    EXPECT_EQ(rdl_zstrcsp(svc.object(), last, 4, reinterpret_cast<const uint8_t *>("d"), 1), 3);
+    EXPECT_EQ(rdl_zstrcsp(svc.object(), b("abcd"), 4, b("d"), 1), 3);
 
     uint8_t t[] = "a-b_c-d";
     svc.calls.reset();
-    rdl_zstrans(svc.object(), t, 7, reinterpret_cast<const uint8_t *>("+="),
-                reinterpret_cast<const uint8_t *>("-_"), 2);
+    rdl_zstrans(svc.object(), t, 7, b("+="), b("-_"), 2);
     EXPECT_STREQ(reinterpret_cast<char *>(t), "a+b=c+d");
     EXPECT_EQ(svc.calls[TKH_STR_SPAN], 7);
-    rdl_zstrans(svc.object(), t, 0, reinterpret_cast<const uint8_t *>("!!"),
-                reinterpret_cast<const uint8_t *>("ac"), 2);
-    rdl_zstrans(svc.object(), t, -1, reinterpret_cast<const uint8_t *>("!!"),
-                reinterpret_cast<const uint8_t *>("ac"), 2);
+    rdl_zstrans(svc.object(), t, 0, b("!!"), b("ac"), 2);
+    rdl_zstrans(svc.object(), t, -1, b("!!"), b("ac"), 2);
     EXPECT_STREQ(reinterpret_cast<char *>(t), "a+b=c+d");
     EXPECT_EQ(svc.calls[TKH_STR_SPAN], 7);
 
-    EXPECT_EQ(rdl_zstrlen(svc.object(), reinterpret_cast<const uint8_t *>("caf\xC3\xA9")), 5);
-
+    EXPECT_EQ(rdl_zstrlen(svc.object(), b("caf\xC3\xA9")), 5);
     uint8_t out[16] = {};
-    EXPECT_EQ(rdl_zquote(svc.object(), reinterpret_cast<const uint8_t *>("it's"), 4, out, 16), 7);
+    EXPECT_EQ(rdl_zquote(svc.object(), b("it's"), 4, out, 16), 7);
     EXPECT_STREQ(reinterpret_cast<char *>(out), "'it''s'");
-    EXPECT_EQ(rdl_zquote(svc.object(), reinterpret_cast<const uint8_t *>("long"), 4, out, 3), -1);
+    EXPECT_EQ(rdl_zquote(svc.object(), b("long"), 4, out, 3), -1);
 }
 
 // rdl_zquote returns its preset 0 when the entry writes nothing.

@@ -188,12 +188,10 @@ void check_all(const Variant &v, uint8_t *p, uint8_t *q, int64_t n, uint8_t valu
     if (un4 > 0 && rng() % 4 != 0)
         pw[rng() % un4] = w ^ (1u << (rng() % 32));
     ASSERT_EQ(v.MemTNScan(pw, un4, w), sk_ref_MemTNScan(pw, un4, w));
-    ASSERT_EQ(v.MemTNot(w, pw, static_cast<uint64_t>(un4)),
-              sk_ref_MemTNot(w, pw, static_cast<uint64_t>(un4)));
-    ASSERT_EQ(v.WMemCmp(pw, qw, static_cast<uint64_t>(un4)),
-              sk_ref_WMemCmp(pw, qw, static_cast<uint64_t>(un4)));
-    ASSERT_EQ(v.WMemCmp(qw, pw, static_cast<uint64_t>(un4)),
-              sk_ref_WMemCmp(qw, pw, static_cast<uint64_t>(un4)));
+    const uint64_t m = static_cast<uint64_t>(un4);
+    ASSERT_EQ(v.MemTNot(w, pw, m), sk_ref_MemTNot(w, pw, m));
+    ASSERT_EQ(v.WMemCmp(pw, qw, m), sk_ref_WMemCmp(pw, qw, m));
+    ASSERT_EQ(v.WMemCmp(qw, pw, m), sk_ref_WMemCmp(qw, pw, m));
 }
 
 TEST(Vectorised, EveryLengthAndAlignment)
