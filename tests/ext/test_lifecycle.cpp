@@ -101,15 +101,11 @@ TEST_F(Lifecycle, FunctionList)
     for (int i = 0; i < 2; i++) {
         const TKFuncDesc &d = list->descs[i];
         EXPECT_EQ(std::u32string(reinterpret_cast<const char32_t *>(d.name)), names[i]);
-        EXPECT_EQ(d.zero8, 0u);
-        EXPECT_EQ(d.min_args, 2);
-        EXPECT_EQ(d.max_args, 3);
-        EXPECT_EQ(d.word16, 84u);
-        EXPECT_EQ(d.word32, 137u);
-        for (uint8_t z : d.zero20)
-            EXPECT_EQ(z, 0);
-        for (uint8_t z : d.zero36)
-            EXPECT_EQ(z, 0);
+        EXPECT_TRUE(d.zero8 == 0 && d.min_args == 2 && d.max_args == 3 && d.word16 == 84 &&
+                    d.word32 == 137);
+        EXPECT_EQ(std::count(std::begin(d.zero20), std::end(d.zero20), 0) +
+                      std::count(std::begin(d.zero36), std::end(d.zero36), 0),
+                  std::size(d.zero20) + std::size(d.zero36));
         EXPECT_EQ(reinterpret_cast<void *>(list->entries[i]), module.symbol(entries[i]));
     }
     // A second instance has a pool of its own and the same list; with the

@@ -78,7 +78,6 @@ TEST(Yrdif, Runs)
     const Case cases[] = {
         {"act/act", {"2000-01-01", "2001-07-01", "ACT/ACT"}, 0, "1.4958904109589042\n", ""},
         {"two arguments", {"2000-01-01", "2001-07-01"}, 0, "1.4958904109589042\n", ""},
-        {"date values", {"14610", "15157", "ACT/365"}, 0, "1.4986301369863013\n", ""},
         {"negative zero", {"100.7", "100.3", "ACT/ACT"}, 0, "-0\n", ""},
         {"widest span", {"-138061", "+20000-12-31", "actual"}, 0, "18418.99726775956\n", ""},
         {"utf-32 rejects ACT alone", {"2000-01-01", "2001-07-01", "ACT"}, 1, "\n",
@@ -87,24 +86,18 @@ TEST(Yrdif, Runs)
         {"utf-32 accepts A/360", {"2000-01-01", "2001-01-01", "A/360"}, 0, "1\n", ""},
         {"missing date", {"1", "."}, 1, "\n", "the end date is missing"},
         {"days", {"--days", "2000-02-29", "2001-02-28", "AGE"}, 0, "1 731\n", ""},
-        {"digits", {"--digits", "3", "2000-01-01", "2001-07-01", "ACT/360"}, 0, "1.519\n", ""},
         {"cutoff 1970", {"--cutoff", "1970", "60-01-01", "2060-01-01", "ACT/365"}, 0, "0\n", ""},
         {"options after dates", {"2000-01-01", "2001-07-01", "--days", "ACT/ACT"}, 0,
          "1.4958904109589042 547\n", ""},
         // A bad date is a missing result, as in CSV mode, not a usage error.
         {"no such day", {"2001-02-29", "2002-01-01"}, 1, "\n", "START: there is no such day"},
         {"not a date", {"yesterday", "0"}, 1, "\n", "START: 'yesterday' is neither a date"},
-        {"year too early", {"1500-01-01", "0"}, 1, "\n", "year 1500 is outside the calendar"},
-        {"five digits need +", {"20000-01-01", "0"}, 1, "\n", "needs a leading '+'"},
         {"value too late", {"0", "6589336"}, 1, "\n", "END: date value '6589336' is outside"},
         {"binary text shown escaped", {"\x01\xff-01-01", "0"}, 1, "\n", "'\\x01\\xFF-01-01'"},
         {"one date", {"0"}, 2, "", "give START END"},
         {"unknown option", {"--frobnicate", "0", "1"}, 2, "", "unknown option '--frobnicate'"},
-        {"bad digits", {"--digits=x", "0", "1"}, 2, "", "--digits takes a whole number"},
-        {"flag with a value", {"--days=1", "0", "1"}, 2, "", "--days takes no value"},
         {"CSV option outside CSV mode", {"--basis", "ACT/360", "0", "1"}, 2, "",
          "--basis applies only to CSV mode"},
-        {"no module", {"--module", "/nonexistent.so", "0", "1"}, 2, "", "cannot load module"},
         {"explain", {"--explain", "0", "1", "A/360"}, 0, "0.002777777777777778\n", "basis 'A/360' is read as '30/360'"},
         // CSV batches.
         {"example file, options after the file", {loans, "--csv"}, 1,
@@ -135,18 +128,9 @@ TEST(Yrdif, Runs)
          "not recognised\nyrdif: <stdin>:4: basis: basis '' is not recognised\nyrdif: <stdin>:5:"
          " end: the end date is missing\nyrdif: 4 of 4 rows",
          "start,end,basis\n.,1,AGE\n0,1,nope\n0,1\n0\n\n"},
-        {"the first N reported", {"--csv", "--max-errors", "1"}, 1,
-         "start,end,yrdif\n.,1,\n.,2,\n", "<stdin>:2: start: the start date is missing\n"
-         "yrdif: 2 of 2 rows have no result; 1 not shown (--errors FILE writes them all)",
-         "start,end\n.,1\n.,2\n"},
         {"strict stops at the first bad row", {"--csv", "--strict"}, 1,
          "start,end,basis,yrdif\n0,365,ACT/365,1\n0,1,nope,\n",
          "<stdin>:3: basis: basis 'nope' is not recognised", "start,end,basis\n0,365,ACT/365\n0,1,nope\n0,2,AGE\n"},
-        {"bytes registration", {"--csv", "--bytes"}, 0,
-         "start,end,basis,yrdif\n2000-01-01,2001-07-01,ACT,1.4958904109589042\n", "",
-         "start,end,basis\n2000-01-01,2001-07-01,ACT\n"},
-        {"byte order mark before the header", {"--csv"}, 0,
-         "\xEF\xBB\xBFstart,end,yrdif\n0,365,0.9972602739726026\n", "", "\xEF\xBB\xBFstart,end\n0,365\n"},
         {"long row is an error", {"--csv"}, 1, "start,end,yrdif\n0,365,0.9972602739726026\n",
          "<stdin>:3: the row has 3 fields, the header 2 (--ragged allows longer rows)",
          "start,end\n0,365\n0,1,x\n"},
@@ -171,9 +155,10 @@ TEST(Yrdif, Runs)
     };
     for (const auto &c : cases)
         check(c);
-    // --errors writes every row without a result.
+    // --errors writes every row without a result; none is shown.
     std::string errors = ::testing::TempDir() + "yrdif_errors_" + std::to_string(getpid());
-    run({"--csv", "--max-errors=0", "--errors", errors}, "start,end\n.,1\n.,2\n");
+    Outcome r = run({"--csv", "--max-errors=0", "--errors", errors}, "start,end\n.,1\n.,2\n");
+    EXPECT_NE(r.err.find("2 of 2 rows have no result; 2 not shown"), std::string::npos) << r.err;
     EXPECT_EQ(slurp(errors), "<stdin>:2: start: the start date is missing\n"
                              "<stdin>:3: start: the start date is missing\n");
     std::remove(errors.c_str());
