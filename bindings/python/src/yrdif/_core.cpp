@@ -116,7 +116,8 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr}};
 
 PyModuleDef module_def = {PyModuleDef_HEAD_INIT, "yrdif._core",
-                          "The YRDIF engine as numpy ufuncs.", -1, methods};
+                          "The YRDIF engine as numpy ufuncs.", -1, methods,
+                          nullptr, nullptr, nullptr, nullptr};
 
 int add_ufunc(PyObject *m, PyUFuncGenericFunction *funcs, char *types, int nin,
               const char *name, const char *doc)
