@@ -54,10 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const size_t len = size - 2;
 
     // UTF-32 strings: small alphabets make matches and case pairs likely.
-    std::vector<uint32_t> a, b;
+    // Each sized exactly, so that its block ends where the string does.
+    std::vector<uint32_t> a(split), b(len - split); // split <= len
     const uint32_t alphabet[] = {'a', 'A', 'b', ' ', '\t', 0xE0, 0xC0, 0x10400, 0x3C2, 0x3A3};
     for (size_t i = 0; i < len; i++)
-        (i < split ? a : b).push_back(alphabet[body[i] % 10]);
+        (i < split ? a[i] : b[i - split]) = alphabet[body[i] % 10];
     std::u32string_view ha(reinterpret_cast<const char32_t *>(a.data()), a.size());
     std::u32string_view nb(reinterpret_cast<const char32_t *>(b.data()), b.size());
     size_t pos = ha.find(nb);
