@@ -44,7 +44,7 @@ TEST(Primitives, Examples)
 
     uint8_t dst[4] = {9, 9, 9, 9};
     skStrCpy(nullptr, dst);
-    skStrCpy(nullptr, nullptr);
+    skStrCpy(abc, nullptr); // no destination: nothing written
     EXPECT_EQ(std::memcmp(dst, "\0\x09", 2), 0);
     skStrCpy(abc + 4, dst);
     EXPECT_EQ(std::memcmp(dst, "bc\0\x09", 4), 0);
