@@ -29,8 +29,7 @@ const double M = missing();
 class Calendar : public WithKernel {};
 
 // Rejections, truncation and two-digit years; valid four-digit dates are
-// the whole-calendar walk's, and arguments out of every range (NaN,
-// infinite, negative, month 13) the calendar fuzzer's.
+// the whole-calendar walk's.
 TEST_F(Calendar, JulianFromYearMonthDay)
 {
     const struct {
@@ -61,6 +60,14 @@ TEST_F(Calendar, JulianFromYearMonthDay)
         {"leap day of widened 2000", 0, 2, 29, 2000, 2000060},
         {"no leap day of widened 1900", 0, 2, 29, 1900, M},
         {"only the low 32 bits of the option count", 60, 1, 1, (int64_t{5} << 32) + 1970, 2060001},
+        {"year past 20000", 20001, 1, 1, LookupFails, M},
+        {"negative year", -1, 1, 1, LookupFails, M},
+        {"NaN year", NAN, 1, 1, LookupFails, M},
+        {"infinite year", INFINITY, 1, 1, LookupFails, M},
+        {"month 13", 2000, 13, 1, LookupFails, M},
+        {"month 0.5", 2000, 0.5, 1, LookupFails, M},
+        {"day 0.9", 2000, 1, 0.9, LookupFails, M},
+        {"NaN day", 2000, 1, NAN, LookupFails, M},
     };
     for (const auto &r : rows) {
         configure(kernel, r.cutoff);
@@ -68,8 +75,8 @@ TEST_F(Calendar, JulianFromYearMonthDay)
     }
 }
 
-// Julian dates to date values and to parts, outside what the walk covers.
-// (Date values out of range and NaN payloads are the calendar fuzzer's.)
+// Julian dates to date values and to parts, and date values to Julian
+// dates, outside what the walk covers: a NaN keeps its bits.
 TEST_F(Calendar, JulianAndDateValueBounds)
 {
     configure(kernel, LookupFails);
@@ -79,6 +86,11 @@ TEST_F(Calendar, JulianAndDateValueBounds)
     };
     for (const auto &r : to_value)
         EXPECT_TRUE(SameBits(tkfmtzdatjul(r[0]), r[1])) << r[0];
+    const double to_julian[][2] = {{-138061.5, M}, {-138062, M}, {6589335.99, 20000365},
+                                   {6589336, M},   {INFINITY, M}, {-INFINITY, M},
+                                   {NAN, NAN},     {from_bits(0xFFF8000000000123), from_bits(0xFFF8000000000123)}};
+    for (const auto &r : to_julian)
+        EXPECT_TRUE(SameBits(tkfmtzjuldat(r[0]), r[1])) << r[0];
     const double to_parts[][4] = {
         {2000000, 2000, 1, 0}, {2001366, M, M, M}, {0.5, M, M, M}, {NAN, M, M, M}, {99001, 1999, 1, 1},
     };
@@ -116,8 +128,9 @@ TEST_F(Calendar, CutoffLookupCallShape)
 }
 
 // Every date value of the calendar: the round trips hold, fractions floor,
-// and the day agrees with std::chrono's civil calendar once the 29 February
-// of each year divisible by 4000 (which this calendar lacks) is allowed for.
+// the day agrees with std::chrono's civil calendar once the 29 February of
+// each year divisible by 4000 (which this calendar lacks) is allowed for,
+// and the engine's day counts agree with both.
 TEST_F(Calendar, EveryDateOfTheCalendar)
 {
     using namespace std::chrono;
@@ -142,6 +155,14 @@ TEST_F(Calendar, EveryDateOfTheCalendar)
         for (int64_t k = 4000; k <= static_cast<int64_t>(y); k += 4000)
             skipped += static_cast<int64_t>(y) > k || m > 2;
         ASSERT_EQ((sys_days(ymd) - epoch).count() - skipped, d) << y << "-" << m << "-" << dd;
+        // The engine's day count from 2000-01-01 counts the skipped days (a
+        // fraction changes nothing); from the 15th of a month no '30/360'
+        // adjustment applies, so that count shows its year, month and day.
+        int64_t days = 0;
+        ASSERT_EQ(zdatdif(4, &days, nullptr, 14610, dv + (d & 1 ? 0.5 : 0.0)), 0) << d;
+        ASSERT_EQ(days, d - 14610 + skipped) << d;
+        ASSERT_EQ(zdatdif(1, &days, nullptr, 14624, dv), 0) << d;
+        ASSERT_EQ(days, 360 * (static_cast<int64_t>(y) - 2000) + 30 * (m - 1) + (dd - 15)) << d;
     }
     EXPECT_EQ(kernel.calls.total(), 0);
 }

@@ -1,8 +1,7 @@
 // Both registrations end to end, through dlopen, the function list and
-// call records: a missing date is rejected before the basis is read.  (The
-// column kernel test runs the basis table and random pairs through both;
-// the entry fuzzer, run as a test too, runs arbitrary records: argument
-// counts, absent and blank bases, any dates.)
+// call records: every shape of record, and a missing date rejected before
+// the basis is read.  (The column kernel test runs the basis table and
+// random pairs through both.)
 #include "host_fixture.h"
 
 using namespace tktest;
@@ -41,6 +40,36 @@ TEST_F(Entry, MissingDatesNeverReachTheParser)
     EXPECT_EQ(cases.calls.total(), 0);
     utf32(0, 1, nonascii);
     EXPECT_EQ(cases.calls.total(), 1) << "the same text does reach the service with dates";
+}
+
+// Any argument count but 2 reads a basis; an absent value or text, or an
+// empty one, gives the missing value.
+TEST_F(Entry, RecordShapes)
+{
+    const std::u32string act = U"ACT/360";
+    const tkhost::Basis wide{act.data(), 7}, narrow{"ACT/360", 7};
+    double age = 0, act360 = 0;
+    zdatdif(TK_BASIS_AGE, nullptr, &age, 14610, 15157);
+    zdatdif(TK_BASIS_ACT_360, nullptr, &act360, 14610, 15157);
+    const double m = missing();
+    const tkhost::Basis no_text{nullptr, 7}, empty{act.data(), 0};
+    const struct {
+        int64_t argc;
+        std::optional<tkhost::Basis> basis;
+        bool bytes;
+        double want;
+    } rows[] = {
+        {2, std::nullopt, false, age}, {2, wide, false, age},      {2, narrow, true, age},
+        {3, wide, false, act360},      {1, wide, false, act360},   {7, narrow, true, act360},
+        {3, std::nullopt, false, m},   {1, std::nullopt, true, m}, {3, no_text, false, m},
+        {3, no_text, true, m},         {3, empty, false, m},
+    };
+    for (const auto &r : rows) {
+        auto e = tkhost::evaluate(r.bytes ? yrdif_bytes : yrdif, context.object(), 14610, 15157,
+                                  r.basis, r.argc);
+        EXPECT_TRUE(SameBits(e.result, r.want)) << "row " << &r - rows;
+        EXPECT_EQ(e.status, r.want == r.want ? 0 : TK_YRDIF_FAILED) << "row " << &r - rows;
+    }
 }
 
 } // namespace
