@@ -1,6 +1,6 @@
 // basis_reference.h - a small plain reference of the basis parsers' rules,
 // written with std::string_view from their description, for the parser
-// fuzzer and the unit tests.  It has no shortcut for common spellings.
+// fuzzer.  It has no shortcut for common spellings.
 #pragma once
 
 #include <algorithm>

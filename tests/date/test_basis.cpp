@@ -1,12 +1,9 @@
 // The basis parsers called directly: the token reader's edges, the
 // 256-unit working copies and the string service call of zdatdciS.  (The
 // basis-text table is the column kernel test's; the parser fuzzer, run as a
-// test too, checks both parsers, the common-spelling shortcut included,
-// against a plain reference of their rules.)
-#include <vector>
-
-
-#include "basis_reference.h"
+// test too, checks both parsers and the token reader from every start, the
+// common-spelling shortcut included, against a plain reference of their
+// rules; the guarded-range test, their reads.)
 #include "guard.h"
 #include "host_fixture.h"
 
@@ -29,28 +26,6 @@ protected:
     tkhost::StringService strings;
     tkhost::CallContext context{&strings};
 };
-
-// The token reader reads only the bytes it is given (each text sits right
-// before an inaccessible page) and moves as its rules say; get_convention
-// upper-cases its caller's text.
-TEST_F(Basis, TokenReader)
-{
-    for (const char *text : {"ACTUA", "AC", "AG", "36x", "3", "3x", "//ACT", "B3", "ACTUALLY",
-                             "AXE", "36", "30", "365", "xyz", "AGE"}) {
-        size_t n = std::strlen(text), at = 0;
-        GuardedRange g(n, Placement::End);
-        std::memcpy(g.data(), text, n);
-        const uint8_t *cursor = g.data();
-        EXPECT_EQ(get_conv_part(&cursor, static_cast<int32_t>(n)), tkref::ref_part(text, at)) << text;
-        EXPECT_EQ(static_cast<size_t>(cursor - g.data()), at) << text;
-    }
-    const uint8_t *cursor = reinterpret_cast<const uint8_t *>("ACT"), *start = cursor;
-    EXPECT_EQ(get_conv_part(&cursor, 0) + get_conv_part(&cursor, -4), -2);
-    EXPECT_EQ(cursor, start) << "no bytes, no move";
-    uint8_t actua[] = {'a', 'c', 't', 'u', 'a'};
-    EXPECT_EQ(get_convention(actua, 5), 2);
-    EXPECT_EQ(actua[0], 'A');
-}
 
 // Only the first 256 characters or bytes are examined.
 TEST_F(Basis, WorkingCopyLimit)
@@ -96,7 +71,9 @@ TEST_F(Basis, StringServiceCall)
     EXPECT_EQ(kernel.calls.total(), 0);
 }
 
-TEST_F(Basis, NegativeLengthsReadNothing)
+// No bytes or fewer read nothing and move nothing; get_convention
+// upper-cases its caller's text.
+TEST_F(Basis, EdgesOfTheTokenReader)
 {
     GuardedRange g(0, Placement::End);
     int32_t code = 7;
@@ -105,6 +82,12 @@ TEST_F(Basis, NegativeLengthsReadNothing)
     EXPECT_EQ(zdatdciS(g.data(), -5, 1, &code, context.object()), 1);
     EXPECT_EQ(code, -1);
     EXPECT_EQ(get_convention(g.data(), -5), -1);
+    const uint8_t *cursor = g.data();
+    EXPECT_EQ(get_conv_part(&cursor, 0) + get_conv_part(&cursor, -4), -2);
+    EXPECT_EQ(cursor, g.data());
+    uint8_t actua[] = {'a', 'c', 't', 'u', 'a'};
+    EXPECT_EQ(get_convention(actua, 5), 2);
+    EXPECT_EQ(actua[0], 'A');
 }
 
 } // namespace

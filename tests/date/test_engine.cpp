@@ -177,29 +177,6 @@ TEST(Engine, Examples)
     }
 }
 
-// Every date of the calendar through the engine: its day count from a fixed
-// date is the difference of the date values plus one day for each
-// 29 February of a year divisible by 4000 in between, a fraction of a day
-// changes nothing, and its year, month and day are the calendar's.
-TEST(Engine, EveryDateOfTheCalendar)
-{
-    const double base = dv(2000, 1, 1), mid_month = dv(2000, 1, 15);
-    for (int64_t d = -138061; d <= 6589335; d++) {
-        double v = static_cast<double>(d);
-        Triple t = triple(v);
-        int64_t extra = 0; // 29 Feb 4000, 8000, ... on or after 1 Jan 2000 and before d
-        for (int64_t k = 4000; k <= t.y; k += 4000)
-            extra += t.y > k || t.m > 2;
-        int64_t days = 0;
-        ASSERT_EQ(zdatdif(4, &days, nullptr, base, v + (d & 1 ? 0.5 : 0.0)), 0) << d;
-        ASSERT_EQ(days, d - static_cast<int64_t>(base) + extra) << d;
-        // From the 15th of a month no '30/360' adjustment applies, so the
-        // count shows the engine's year, month and day of the date.
-        ASSERT_EQ(zdatdif(1, &days, nullptr, mid_month, v), 0) << d;
-        ASSERT_EQ(days, 360 * (t.y - 2000) + 30 * (t.m - 1) + (t.d - 15)) << d;
-    }
-}
-
 // Dates next to the turns of the leap rules: around 1 January and the end of
 // February of years near multiples of 4, 100, 400 and 4000.
 std::vector<double> turning_dates()

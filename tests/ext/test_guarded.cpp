@@ -1,8 +1,9 @@
 // Every function that reads a caller's range, run over ranges that end
 // where an inaccessible page begins or begin where one ends, at every
 // length from 0 to 300: the basis parsers and their token reader, the
-// UTF-32 search, trim, comparison and conversions, and the string-service
-// forwarders.  A read or write outside the range faults.
+// UTF-32 search, trim, comparison and conversions, the string-service
+// forwarders, and the plain memory readers and copies.  A read or write
+// outside the range faults.
 #include <random>
 
 #include "guard.h"
@@ -69,6 +70,18 @@ TEST_F(Guarded, EveryReaderOfARange)
             rdl_zstrans(strings.object(), b.data(), n, table.data(), set.data(), 3);
             EXPECT_EQ(std::string_view(reinterpret_cast<char *>(b.data()), n).find_first_of("xyz"),
                       std::string_view::npos);
+
+            // The plain readers and copies, into the last n bytes of w.
+            uint8_t *into = w.data() + 3 * n;
+            skMemCpy(b.data(), into, n);
+            skMemSCpy(b.data(), into, static_cast<uint64_t>(n));
+            EXPECT_EQ(skMissArray(w.as<double>(), static_cast<uint64_t>(n / 2)), 0);
+            if (n > 0) {
+                b.data()[n - 1] = 0;
+                EXPECT_EQ(skStrLen(b.data()), static_cast<uint64_t>(n - 1));
+                skStrCpy(b.data(), into);
+                EXPECT_EQ(std::memcmp(b.data(), into, n), 0);
+            }
         }
 }
 
