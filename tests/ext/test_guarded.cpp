@@ -71,11 +71,14 @@ TEST_F(Guarded, EveryReaderOfARange)
             EXPECT_EQ(std::string_view(reinterpret_cast<char *>(b.data()), n).find_first_of("xyz"),
                       std::string_view::npos);
 
-            // The plain readers and copies, into the last n bytes of w.
+            // The plain readers and copies, into the last n bytes of w, and
+            // the whole doubles of w from its first 8-byte aligned address.
             uint8_t *into = w.data() + 3 * n;
             skMemCpy(b.data(), into, n);
             skMemSCpy(b.data(), into, static_cast<uint64_t>(n));
-            EXPECT_EQ(skMissArray(w.as<double>(), static_cast<uint64_t>(n / 2)), 0);
+            const size_t skip = (8 - reinterpret_cast<uintptr_t>(w.data()) % 8) % 8; // 0 or 4
+            const uint64_t doubles = (4 * static_cast<uint64_t>(n) - skip) / 8;
+            EXPECT_EQ(skMissArray(reinterpret_cast<double *>(w.data() + skip), doubles), 0);
             if (n > 0) {
                 b.data()[n - 1] = 0;
                 EXPECT_EQ(skStrLen(b.data()), static_cast<uint64_t>(n - 1));
