@@ -47,12 +47,12 @@ TEST_F(Entry, MissingDatesNeverReachTheParser)
 TEST_F(Entry, RecordShapes)
 {
     const std::u32string act = U"ACT/360";
-    const tkhost::Basis wide{act.data(), 7}, narrow{"ACT/360", 7};
+    const tkhost::Basis wide{act.data(), 7}, narrow{"ACT/360", 7}, no_text{nullptr, 7},
+        empty{act.data(), 0};
     double age = 0, act360 = 0;
     zdatdif(TK_BASIS_AGE, nullptr, &age, 14610, 15157);
     zdatdif(TK_BASIS_ACT_360, nullptr, &act360, 14610, 15157);
     const double m = missing();
-    const tkhost::Basis no_text{nullptr, 7}, empty{act.data(), 0};
     const struct {
         int64_t argc;
         std::optional<tkhost::Basis> basis;
