@@ -1,9 +1,10 @@
-// The basis parsers called directly: the token reader's edges, the
-// 256-unit working copies and the string service call of zdatdciS.  (The
-// basis-text table is the column kernel test's; the parser fuzzer, run as a
-// test too, checks both parsers and the token reader from every start, the
-// common-spelling shortcut included, against a plain reference of their
-// rules; the guarded-range test, their reads.)
+// The basis parsers called directly: every text of the basis table, the
+// common spellings read before the rules (and every text one edit from
+// them) against the rules alone, the token reader's edges, the 256-unit
+// working copies and the string service call of zdatdciS.  (The parser
+// fuzzer checks the shortcut on any text; the guarded-range test, their
+// reads.)
+#include "basis_table.h"
 #include "guard.h"
 #include "host_fixture.h"
 
@@ -26,6 +27,61 @@ protected:
     tkhost::StringService strings;
     tkhost::CallContext context{&strings};
 };
+
+// Each parser's code and status for every text of the table (0 there is
+// a rejection: code 0 from zdatdci, -1 from zdatdciS).
+TEST_F(Basis, TableOfTexts)
+{
+    for (const auto &row : kBasisRows) {
+        int32_t code = 9;
+        EXPECT_EQ(parse32(widen(row.text), &code), row.utf32 == 0) << row.text;
+        EXPECT_EQ(code, row.utf32) << row.text;
+        EXPECT_EQ(parse8(row.text, &code), row.bytes == 0) << row.text;
+        EXPECT_EQ(code, row.bytes ? row.bytes : -1) << row.text;
+    }
+}
+
+// The common spellings, every text one character inserted into, taken out
+// of or replaced in them, each with trailing blanks or none, give what the
+// rules alone give: for zdatdci the text padded with blanks past 256
+// characters (too long for the shortcut; the rules trim the blanks), for
+// zdatdciS get_convention on the converted copy.
+TEST_F(Basis, CommonSpellingsAsTheRulesReadThem)
+{
+    std::u32string units = U"\u0141\U00010041"; // every byte value, and two wider
+    for (char32_t c = 0; c < 0x100; c++)
+        units += c;
+    std::vector<std::u32string> texts;
+    for (std::string s : {"ACT/ACT", "act/act", "Act/Act", "ACTUAL", "Actual", "actual",
+                          "ACT/360", "act/360", "Act/360", "ACT/365", "act/365", "Act/365",
+                          "30/360", "AGE", "age", "Age", "ACT", "A/360", "ACT/AGE"}) {
+        const std::u32string w = widen(s);
+        for (size_t i = 0; i <= w.size(); i++) {
+            texts.push_back(w.substr(0, i) + w.substr(std::min(i + 1, w.size())));
+            for (char32_t c : units) {
+                texts.push_back(w.substr(0, i) + c + w.substr(i));
+                if (i < w.size())
+                    texts.push_back(w.substr(0, i) + c + w.substr(i + 1));
+            }
+        }
+    }
+    for (const auto &t : texts)
+        for (size_t blanks : {0, 1, 3}) {
+            const std::u32string w = t + std::u32string(blanks, U' ');
+            int32_t code = 9, rules = 9;
+            const int rc = parse32(w, &code);
+            parse32(w + std::u32string(300, U' '), &rules);
+            ASSERT_TRUE(code == rules && rc == (code == 0)) << std::string(w.begin(), w.end());
+            if (std::any_of(w.begin(), w.end(), [](char32_t c) { return c > 0xFF; }))
+                continue;
+            std::string b(w.begin(), w.end());
+            const int rc8 = parse8(b, &code);
+            int32_t m = tkhost::StringService::default_convert(
+                reinterpret_cast<uint8_t *>(b.data()), static_cast<int64_t>(b.size()));
+            rules = get_convention(reinterpret_cast<uint8_t *>(b.data()), m);
+            ASSERT_TRUE(code == rules && rc8 == (code == -1)) << b;
+        }
+}
 
 // Only the first 256 characters or bytes are examined.
 TEST_F(Basis, WorkingCopyLimit)
