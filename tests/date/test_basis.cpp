@@ -127,10 +127,25 @@ TEST_F(Basis, StringServiceCall)
     EXPECT_EQ(kernel.calls.total(), 0);
 }
 
-// No bytes or fewer read nothing and move nothing; get_convention
-// upper-cases its caller's text.
-TEST_F(Basis, EdgesOfTheTokenReader)
+// The token reader alone: the part that starts at the first 'A' or '3' and
+// the bytes consumed up to its end (or two past the start of a failed one,
+// three for "36"); no bytes or fewer read nothing and move nothing.
+// get_convention upper-cases its caller's text.
+TEST_F(Basis, TokenReader)
 {
+    const struct {
+        const char *text;
+        int32_t part, used;
+    } parts[] = {
+        {"x365", 4, 4}, {"360", 5, 3},   {"36", -1, 3},    {"369", -1, 3}, {"30", 6, 2},
+        {"3", -1, 2},   {"31", -1, 2},   {"ACTUAL", 2, 6}, {"ACTUA", 2, 3}, {"bACT", 2, 4},
+        {"AGE", 3, 3},  {"AG", -1, 2},   {"AX", -1, 2},    {"act", -1, 3}, {"", -1, 0},
+    };
+    for (const auto &r : parts) {
+        const auto *text = reinterpret_cast<const uint8_t *>(r.text), *cursor = text;
+        EXPECT_EQ(get_conv_part(&cursor, static_cast<int32_t>(std::strlen(r.text))), r.part) << r.text;
+        EXPECT_EQ(cursor - text, r.used) << r.text;
+    }
     GuardedRange g(0, Placement::End);
     int32_t code = 7;
     EXPECT_EQ(zdatdci(g.as<uint32_t>(), -5, 1, &code, nullptr), 1);
@@ -139,7 +154,7 @@ TEST_F(Basis, EdgesOfTheTokenReader)
     EXPECT_EQ(code, -1);
     EXPECT_EQ(get_convention(g.data(), -5), -1);
     const uint8_t *cursor = g.data();
-    EXPECT_EQ(get_conv_part(&cursor, 0) + get_conv_part(&cursor, -4), -2);
+    EXPECT_EQ(get_conv_part(&cursor, -4), -1);
     EXPECT_EQ(cursor, g.data());
     uint8_t actua[] = {'a', 'c', 't', 'u', 'a'};
     EXPECT_EQ(get_convention(actua, 5), 2);
