@@ -78,9 +78,9 @@ static constexpr uint64_t key_of(const char *s)
 }
 
 /* Spellings most calls pass, with the code the rules give them (for both
- * parsers alike; the tests and the parser fuzzer check every one, and
- * random texts near them, against the rules).  Trailing blanks are trimmed
- * before the look-up, as the rules trim them. */
+ * parsers alike; the tests check every one, and every text one edit from
+ * them, against the rules alone, and the parser fuzzer any text).
+ * Trailing blanks are trimmed before the look-up, as the rules trim them. */
 struct Spelling {
     uint64_t key;
     int32_t code;

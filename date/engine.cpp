@@ -40,8 +40,7 @@ inline int64_t engine_leaps_through(uint32_t y)
 }
 
 /* Month correction c = floor(0.4 m + 2.3) for March .. December.  Only the
- * day numbers of 'AGE' triples and of 1 January use it; the tests check
- * 'AGE' against a year-by-year reference with an independent day count. */
+ * day numbers of 'AGE' triples and of 1 January use it. */
 const int32_t month_correction[13] = {0, 0, 0, 3, 3, 4, 4, 5, 5, 5, 6, 6, 7};
 
 /* The engine's day number.  Years reaching here run from 1582 to 20001 (the
