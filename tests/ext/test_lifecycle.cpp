@@ -1,6 +1,6 @@
 // Start-up, instance creation and teardown through the loaded module, with
 // the stand-in host's fault injection: records handed to the kernel, the
-// instance layout, the function list, failure reports and call order.
+// instance layout, the function list, call order and failure reports.
 #include "host_fixture.h"
 
 using namespace tktest;
@@ -44,7 +44,8 @@ TEST_F(Lifecycle, VersionQueriesAndHandle)
     extent(nullptr);
 }
 
-TEST_F(Lifecycle, InstanceCreationAndLayout)
+// The instance and the records handed to the kernel.
+TEST_F(Lifecycle, InstanceLayout)
 {
     void **handle = static_cast<void **>(module.symbol("Exported_TKHandle"));
     void *before = *handle;
@@ -59,10 +60,6 @@ TEST_F(Lifecycle, InstanceCreationAndLayout)
     jrec[16 + 3] = 0x40; // 0x40000000, little-endian
     EXPECT_EQ(args.journal_record, jrec);
     EXPECT_EQ(args.journal_zero, 0);
-    EXPECT_EQ(kernel.log.events(),
-              (std::vector<std::string>{"kernel.pool_create tku pool",
-                                        "pool.alloc 128 flags 2147483648",
-                                        "kernel.journal_create rozadevada Jnl"}));
 
     tkhost::Pool *pool = kernel.find_pool(inst->pool);
     ASSERT_NE(pool, nullptr);
@@ -77,23 +74,11 @@ TEST_F(Lifecycle, InstanceCreationAndLayout)
     ASSERT_NE(jnl, nullptr);
     EXPECT_EQ(jnl->name(), U"rozadevada Jnl");
     EXPECT_EQ(jnl->record_flags(), 0x40000000u);
-
     // Host-owned fields stay as the pool handed them out (zero here).
     for (size_t off : {size_t{0}, size_t{56}, size_t{112}})
         EXPECT_EQ(reinterpret_cast<uint8_t *>(inst)[off], 0) << off;
-    EXPECT_EQ(messages.lines().size(), 0u);
 
-    kernel.log.clear();
-    EXPECT_EQ(destroy(inst), 0);
-    EXPECT_EQ(kernel.log.events(), (std::vector<std::string>{"journal.destroy rozadevada Jnl",
-                                                             "pool.destroy tku pool"}));
-    EXPECT_EQ(kernel.live_pools(), 0);
-    EXPECT_EQ(kernel.live_journals(), 0);
-}
-
-TEST_F(Lifecycle, FunctionList)
-{
-    auto *inst = static_cast<TKExtInstance *>(create());
+    // The function list; a second instance has a pool of its own and the same list.
     const TKFuncList *list = inst->funcs;
     ASSERT_EQ(list->count, 2);
     const std::u32string names[] = {U"YRDIF", U"YRDIF#"};
@@ -108,54 +93,57 @@ TEST_F(Lifecycle, FunctionList)
                   std::size(d.zero20) + std::size(d.zero36));
         EXPECT_EQ(reinterpret_cast<void *>(list->entries[i]), module.symbol(entries[i]));
     }
-    // A second instance has a pool of its own and the same list; with the
-    // journal flag set (the host's to set), the journal is closed first.
     auto *second = static_cast<TKExtInstance *>(create());
     EXPECT_NE(second->pool, inst->pool);
     EXPECT_EQ(second->funcs, list);
-    second->journal_flag = 1;
-    kernel.log.clear();
     destroy(second);
-    EXPECT_EQ(kernel.log.events(),
-              (std::vector<std::string>{"journal.close rozadevada Jnl",
-                                        "journal.destroy rozadevada Jnl", "pool.destroy tku pool"}));
     destroy(inst);
 }
 
-TEST_F(Lifecycle, FailurePaths)
+// Creation and teardown as the kernel sees them, one row per failure it
+// injects: the calls in order (creating, then destroying any instance
+// made, with the journal flag as the host left it), the failure report
+// when there is a message service, and nothing left alive.
+TEST_F(Lifecycle, CallsInOrder)
 {
-    const std::string report = "ERROR: 0x803FC002: The extension instance could not be created.";
-
-    kernel.fail_pool_create = true;
-    EXPECT_EQ(create(false), nullptr);
-    EXPECT_EQ(messages.calls.total(), 0) << "no message service, no report";
-    EXPECT_EQ(create(true), nullptr);
-    EXPECT_EQ(messages.lines(), std::vector<std::string>{report});
-    EXPECT_EQ(messages.calls[TKH_MSG_STATUS_TO_JNL], 1);
-    EXPECT_EQ(kernel.calls[TKH_KERNEL_JOURNAL_CREATE], 0);
-    kernel.fail_pool_create = false;
-
-    kernel.fail_alloc = true;
-    kernel.log.clear();
-    EXPECT_EQ(create(true), nullptr);
-    EXPECT_EQ(messages.lines().size(), 2u);
-    EXPECT_EQ(messages.lines().back(), report);
-    EXPECT_EQ(kernel.log.events(),
-              (std::vector<std::string>{"kernel.pool_create tku pool",
-                                        "pool.alloc 128 flags 2147483648",
-                                        "pool.destroy tku pool"}));
-    EXPECT_EQ(kernel.live_pools(), 0);
-    kernel.fail_alloc = false;
-
-    kernel.fail_journal_create = true;
-    auto *inst = static_cast<TKExtInstance *>(create(true));
-    ASSERT_NE(inst, nullptr);
-    EXPECT_EQ(inst->journal, nullptr);
-    inst->journal_flag = 1; // ignored without a journal
-    kernel.log.clear();
-    destroy(inst);
-    EXPECT_EQ(kernel.log.events(), std::vector<std::string>{"pool.destroy tku pool"});
-    EXPECT_EQ(messages.lines().size(), 2u) << "a missing journal is not reported";
+    using tkhost::Kernel;
+    const std::string pool = "kernel.pool_create tku pool", alloc = "pool.alloc 128 flags 2147483648",
+                      jnl = "kernel.journal_create rozadevada Jnl",
+                      close = "journal.close rozadevada Jnl", jnl_gone = "journal.destroy rozadevada Jnl",
+                      pool_gone = "pool.destroy tku pool";
+    const struct {
+        bool Kernel::*fail;
+        bool with_messages, journal_flag, made, reported;
+        std::vector<std::string> events;
+    } rows[] = {
+        {nullptr, true, false, true, false, {pool, alloc, jnl, jnl_gone, pool_gone}},
+        {nullptr, true, true, true, false, {pool, alloc, jnl, close, jnl_gone, pool_gone}},
+        {&Kernel::fail_pool_create, false, false, false, false, {pool}},
+        {&Kernel::fail_pool_create, true, false, false, true, {pool}},
+        {&Kernel::fail_alloc, true, false, false, true, {pool, alloc, pool_gone}},
+        {&Kernel::fail_journal_create, true, true, true, false, {pool, alloc, jnl, pool_gone}},
+    };
+    for (const auto &r : rows) {
+        const size_t row = static_cast<size_t>(&r - rows), reports = messages.lines().size();
+        kernel.log.clear();
+        if (r.fail)
+            kernel.*r.fail = true;
+        auto *inst = static_cast<TKExtInstance *>(create(r.with_messages));
+        if (r.fail)
+            kernel.*r.fail = false;
+        ASSERT_EQ(inst != nullptr, r.made) << "row " << row;
+        if (inst) {
+            EXPECT_EQ(inst->journal == nullptr, r.fail == &Kernel::fail_journal_create);
+            inst->journal_flag = r.journal_flag;
+            EXPECT_EQ(destroy(inst), 0);
+        }
+        EXPECT_EQ(kernel.log.events(), r.events) << "row " << row;
+        EXPECT_EQ(messages.lines().size() - reports, r.reported ? 1u : 0u) << "row " << row;
+        EXPECT_EQ(kernel.live_pools() + kernel.live_journals(), 0) << "row " << row;
+    }
+    EXPECT_EQ(messages.lines().back(),
+              "ERROR: 0x803FC002: The extension instance could not be created.");
+    EXPECT_EQ(messages.calls[TKH_MSG_STATUS_TO_JNL], 2);
 }
 
 // The loader path the tools use: start-up, lookup by name, teardown.
