@@ -143,7 +143,8 @@ TEST_F(Basis, TokenReader)
     };
     for (const auto &r : parts) {
         const auto *text = reinterpret_cast<const uint8_t *>(r.text), *cursor = text;
-        EXPECT_EQ(get_conv_part(&cursor, static_cast<int32_t>(std::strlen(r.text))), r.part) << r.text;
+        const auto len = static_cast<int32_t>(std::strlen(r.text));
+        EXPECT_EQ(get_conv_part(&cursor, len), r.part) << r.text;
         EXPECT_EQ(cursor - text, r.used) << r.text;
     }
     GuardedRange g(0, Placement::End);

@@ -107,10 +107,11 @@ TEST_F(Lifecycle, InstanceLayout)
 TEST_F(Lifecycle, CallsInOrder)
 {
     using tkhost::Kernel;
-    const std::string pool = "kernel.pool_create tku pool", alloc = "pool.alloc 128 flags 2147483648",
+    const std::string pool = "kernel.pool_create tku pool",
+                      alloc = "pool.alloc 128 flags 2147483648",
                       jnl = "kernel.journal_create rozadevada Jnl",
-                      close = "journal.close rozadevada Jnl", jnl_gone = "journal.destroy rozadevada Jnl",
-                      pool_gone = "pool.destroy tku pool";
+                      close = "journal.close rozadevada Jnl",
+                      jnl_gone = "journal.destroy rozadevada Jnl", pool_gone = "pool.destroy tku pool";
     const struct {
         bool Kernel::*fail;
         bool with_messages, journal_flag, made, reported;
