@@ -33,14 +33,18 @@ double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days)
 }
 
 /* The vectorised years of a basis code 1 .. 5, chosen once by the dynamic
- * loader: AVX2 where the processor has it, SSE2 otherwise.  The resolver
- * runs before any sanitizer runtime is ready, so it is not instrumented. */
+ * loader: AVX-512 (F, DQ and VL) or AVX2 where the processor has it, SSE2
+ * otherwise.  The resolver runs before any sanitizer runtime is ready, so
+ * it is not instrumented. */
 extern "C" {
 __attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
 void (*resolve_column_years(void))(int32_t, const double *, const double *, size_t, double *);
 void (*resolve_column_years(void))(int32_t, const double *, const double *, size_t, double *)
 {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        return tk_column_avx512_years;
     return __builtin_cpu_supports("avx2") ? tk_column_avx2_years : tk_column_sse2_years;
 }
 __attribute__((visibility("hidden"))) void column_years(int32_t, const double *, const double *,

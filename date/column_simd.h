@@ -13,5 +13,7 @@ void tk_column_sse2_years(int32_t basis, const double *start, const double *end,
                           double *years);
 void tk_column_avx2_years(int32_t basis, const double *start, const double *end, size_t n,
                           double *years);
+void tk_column_avx512_years(int32_t basis, const double *start, const double *end, size_t n,
+                            double *years);
 
 #endif /* DATE_COLUMN_SIMD_H */

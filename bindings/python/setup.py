@@ -13,32 +13,34 @@ TOP = os.path.normpath(os.path.join(HERE, "..", ".."))
 
 
 def engine():
-    """(sources, avx2 sources, flags) as the engine lists them."""
-    plain, avx2 = [], []
+    """({file's own flags: its sources}, flags) as the engine lists them."""
+    sources = {}
     with open(os.path.join(TOP, "bindings", "engine.sources")) as f:
         for line in f:
             words = line.split()
             if not words or words[0].startswith("#"):
                 continue
-            (avx2 if "avx2" in words[1:] else plain).append(os.path.join(TOP, words[0]))
+            sources.setdefault(tuple(words[1:]), []).append(os.path.join(TOP, words[0]))
     with open(os.path.join(TOP, "bindings", "engine.flags")) as f:
         flags = f.read().split()
-    return plain, avx2, flags
+    return sources, flags
 
 
-SOURCES, AVX2_SOURCES, FLAGS = engine()
+SOURCES, FLAGS = engine()
 
 
 class BuildExt(build_ext):
-    """Compiles the engine's sources where they stand (the AVX2 variants
-    with -mavx2 as well), then the extension itself, and links them."""
+    """Compiles the engine's sources where they stand (the processor
+    variants with their instruction sets as well), then the extension
+    itself, and links them."""
 
     def build_extension(self, ext):
         include = [os.path.join(TOP, "include"), os.path.join(TOP, "date"), TOP]
-        objects = self.compiler.compile(SOURCES, output_dir=self.build_temp,
-                                        include_dirs=include, extra_postargs=FLAGS)
-        objects += self.compiler.compile(AVX2_SOURCES, output_dir=self.build_temp,
-                                         include_dirs=include, extra_postargs=FLAGS + ["-mavx2"])
+        objects = []
+        for own, files in SOURCES.items():
+            objects += self.compiler.compile(files, output_dir=self.build_temp,
+                                             include_dirs=include,
+                                             extra_postargs=FLAGS + list(own))
         ext.extra_objects = list(ext.extra_objects or []) + objects
         super().build_extension(ext)
 

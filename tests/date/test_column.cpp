@@ -23,6 +23,9 @@ std::vector<Variant> variants()
     std::vector<Variant> v{tk_column_sse2_years};
     if (__builtin_cpu_supports("avx2"))
         v.push_back(tk_column_avx2_years);
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        v.push_back(tk_column_avx512_years);
     return v;
 }
 
