@@ -77,8 +77,8 @@ static constexpr uint64_t key_of(const char *s)
     return key;
 }
 
-/* Spellings most calls pass, with the code the rules give them (for both
- * parsers alike; the tests check every one, and every text one edit from
+/* Spellings most calls pass, the five bases as written first, with the
+ * code the rules give them (for both parsers alike; the tests check every one, and every text one edit from
  * them, against the rules alone, and the parser fuzzer any text).
  * Trailing blanks are trimmed before the look-up, as the rules trim them. */
 struct Spelling {
@@ -86,13 +86,13 @@ struct Spelling {
     int32_t code;
 };
 static constexpr Spelling kSpellings[] = {
-    {key_of("ACT/ACT"), TK_BASIS_ACT_ACT}, {key_of("act/act"), TK_BASIS_ACT_ACT},
+    {key_of("ACT/ACT"), TK_BASIS_ACT_ACT}, {key_of("30/360"), TK_BASIS_30_360},
+    {key_of("ACT/365"), TK_BASIS_ACT_365}, {key_of("ACT/360"), TK_BASIS_ACT_360},
+    {key_of("AGE"), TK_BASIS_AGE},         {key_of("act/act"), TK_BASIS_ACT_ACT},
     {key_of("Act/Act"), TK_BASIS_ACT_ACT}, {key_of("ACTUAL"), TK_BASIS_ACT_ACT},
     {key_of("Actual"), TK_BASIS_ACT_ACT},  {key_of("actual"), TK_BASIS_ACT_ACT},
-    {key_of("ACT/360"), TK_BASIS_ACT_360}, {key_of("act/360"), TK_BASIS_ACT_360},
-    {key_of("Act/360"), TK_BASIS_ACT_360}, {key_of("ACT/365"), TK_BASIS_ACT_365},
+    {key_of("act/360"), TK_BASIS_ACT_360}, {key_of("Act/360"), TK_BASIS_ACT_360},
     {key_of("act/365"), TK_BASIS_ACT_365}, {key_of("Act/365"), TK_BASIS_ACT_365},
-    {key_of("30/360"), TK_BASIS_30_360},   {key_of("AGE"), TK_BASIS_AGE},
     {key_of("age"), TK_BASIS_AGE},         {key_of("Age"), TK_BASIS_AGE},
 };
 
