@@ -94,22 +94,31 @@ static inline int64_t cal_gregorian_serial(int64_t d)
  * the next one. */
 #define CAL_MARCH_DOY_OF_JANUARY_1 306
 
-/* The year that starts on 1 March (*march_year) and the day from that
- * 1 March (*doy, 0 .. 365) of a Gregorian serial, by Neri and Schneider's
- * Euclidean affine forms ("Euclidean affine functions and their
- * application to calendar algorithms", 2023): one division for the
+/* Neri and Schneider's Euclidean affine forms ("Euclidean affine
+ * functions and their application to calendar algorithms", 2023) on day n
+ * (below 2^30) from the start of a 400-year cycle whose centuries and
+ * 4-year blocks each end with their one longer member, as they do from
+ * 1 March of year 0 or from 1 January of year 1: one division for the
  * century, then a multiply and shift for the year of the century, whose
- * remainder gives the day.  Serial 0, 1 January 1960, is day 715815 from
- * 1 March of year 0. */
+ * remainder gives the day of that year. */
+static inline void cal_cycle_year(uint32_t n, uint32_t *century, uint32_t *year_of_century,
+                                  uint32_t *doy)
+{
+    uint32_t n1 = 4 * n + 3;                         /* below 2^32 */
+    *century = n1 / 146097;
+    uint32_t n2 = (n1 % 146097) | 3;                 /* 4 * day of the century + 3: 3 .. 146099 */
+    uint64_t p2 = (uint64_t)2939745 * n2;            /* below 2^39 */
+    *year_of_century = (uint32_t)(p2 >> 32);         /* 0 .. 99 */
+    *doy = (uint32_t)p2 / 2939745 / 4;               /* 0 .. 365 */
+}
+
+/* The year that starts on 1 March (*march_year) and the day from that
+ * 1 March (*doy, 0 .. 365) of a Gregorian serial.  Serial 0, 1 January
+ * 1960, is day 715815 from 1 March of year 0. */
 static inline void cal_march_year(int64_t serial, uint32_t *march_year, uint32_t *doy)
 {
-    uint32_t n = (uint32_t)(serial + 715815);             /* 577754 .. 7305155 */
-    uint32_t n1 = 4 * n + 3;                              /* below 2^25 */
-    uint32_t century = n1 / 146097;                       /* 15 .. 200 */
-    uint32_t n2 = (n1 % 146097) | 3;                      /* 4 * day of the century + 3: 3 .. 146099 */
-    uint64_t p2 = (uint64_t)2939745 * n2;                 /* below 2^39 */
-    uint32_t year_of_century = (uint32_t)(p2 >> 32);      /* 0 .. 99 */
-    *doy = (uint32_t)p2 / 2939745 / 4;                     /* 0 .. 365 */
+    uint32_t century, year_of_century; /* n 577754 .. 7305155: century 15 .. 200 */
+    cal_cycle_year((uint32_t)(serial + 715815), &century, &year_of_century, doy);
     *march_year = 100 * century + year_of_century;
 }
 

@@ -2,11 +2,13 @@
  * engine.cpp - zdatdif, the difference of two date values in years under a
  * day-count basis, with the whole-day count it was formed from.
  *
- * The engine takes each date as year, month and day (what the calendar
- * conversions give) and counts with its own day number, whose leap rule has
- * no 4000-year exception: it counts 29 February 4000, 8000, ... although
- * the calendar has no such day.  Both come from one serial per date, the
- * date value plus those extra days, so no double round trip is needed.
+ * The engine counts with its own serial per date: the date value plus the
+ * 29 Februaries of 4000, 8000, ..., which its leap rule counts (it has no
+ * 4000-year exception) although the calendar has no such days.  '30/360'
+ * reads month and day from the serial, 'ACT/ACT' the days in leap years
+ * before it, and 'AGE' its year, month and day, moved out of leap years
+ * and counted again with the engine's own day number.  No date makes a
+ * round trip through a Julian date.
  *
  * Status: 0 success, 1 basis code outside 1..5, 3 start date not in the
  * calendar, 4 end date not in the calendar.  Outputs are written only on
@@ -33,14 +35,8 @@ inline bool engine_leap(uint32_t y)
     return (y & 3) == 0 && (y % 100 != 0 || (y & 15) == 0);
 }
 
-/* Leap years of the engine in 1 .. y. */
-inline int64_t engine_leaps_through(uint32_t y)
-{
-    return y / 4 - y / 100 + y / 400;
-}
-
 /* Month correction c = floor(0.4 m + 2.3) for March .. December.  Only the
- * day numbers of 'AGE' triples and of 1 January use it. */
+ * day numbers of 'AGE' triples use it. */
 const int32_t month_correction[13] = {0, 0, 0, 3, 3, 4, 4, 5, 5, 5, 6, 6, 7};
 
 /* The engine's day number.  Years reaching here run from 1582 to 20001 (the
@@ -72,58 +68,64 @@ inline bool engine_serial(double date, int64_t *serial)
     return true;
 }
 
-inline int32_t year_of(int64_t serial)
-{
-    uint32_t y, doy;
-    cal_march_year(serial, &y, &doy);
-    return (int32_t)(y + (doy >= CAL_MARCH_DOY_OF_JANUARY_1));
-}
-
 inline void triple_of(int64_t serial, Ymd *t)
 {
     cal_triple_of_serial(serial, &t->y, &t->m, &t->d);
 }
 
-inline int32_t last_of_february(int32_t y)
+/* Months from March of year 0 to the month of a serial (12 a year, so
+ * that months and years count alike), its day of the month, and whether
+ * it is the last day of February: the last day of a year counted from
+ * 1 March, which has 366 days when the calendar year it ends in is a leap
+ * year.  Month and day come from the day after 1 March by Neri and
+ * Schneider's form, as in cal_triple_of_serial. */
+inline int64_t month_count(int64_t serial, int32_t *day, bool *feb_end)
 {
-    return engine_leap(y) ? 29 : 28;
+    uint32_t march_year, doy;
+    cal_march_year(serial, &march_year, &doy);
+    uint32_t n = 2141 * doy + 197913; /* month 3 .. 14 above bit 16, 2141 * day below */
+    *day = (int32_t)((n & 0xFFFF) / 2141 + 1);
+    *feb_end = doy >= 364 && doy == 364 + (uint32_t)engine_leap(march_year + 1);
+    return 12 * (int64_t)march_year + (int64_t)(n >> 16);
 }
 
-/* '30/360'.  The order of the four adjustments matters: rule 1 looks at d1
- * before rule 2 changes it, and rule 3 looks at d1 after rule 2 and before
- * rule 4.  They apply to the dates in argument order. */
-int64_t days_30_360(Ymd s, Ymd e)
+/* '30/360' between two serials.  The order of the four adjustments
+ * matters: rule 1 looks at d1 before rule 2 changes it, and rule 3 looks
+ * at d1 after rule 2 and before rule 4.  They apply to the dates in
+ * argument order. */
+int64_t days_30_360(int64_t start, int64_t end)
 {
-    bool start_feb_end = s.m == 2 && s.d == last_of_february(s.y);
-    if (start_feb_end && e.m == 2 && e.d == last_of_february(e.y))
-        e.d = 30;
+    int32_t d1, d2;
+    bool start_feb_end, end_feb_end;
+    int64_t m1 = month_count(start, &d1, &start_feb_end);
+    int64_t m2 = month_count(end, &d2, &end_feb_end);
+    if (start_feb_end && end_feb_end)
+        d2 = 30;
     if (start_feb_end)
-        s.d = 30;
-    if (e.d == 31 && (s.d == 30 || s.d == 31))
-        e.d = 30;
-    if (s.d == 31)
-        s.d = 30;
-    return 360 * (int64_t)(e.y - s.y) + 30 * (int64_t)(e.m - s.m) + (e.d - s.d);
+        d1 = 30;
+    if (d2 == 31 && (d1 == 30 || d1 == 31))
+        d2 = 30;
+    if (d1 == 31)
+        d1 = 30;
+    return 30 * (m2 - m1) + (d2 - d1);
 }
 
-/* Splits the days from the serial s of a day in year sy (counted) to the
- * serial e of a day in year ey (not counted) into those lying in non-leap
- * years (*n) and in leap years (*l).  Whole years between the two ends are
- * counted in closed form; sy <= ey. */
-void split_leap_days(int32_t sy, int64_t s, int32_t ey, int64_t e, int64_t *n, int64_t *l)
+/* Days in the engine's leap years from 1 January of year 1 to a serial
+ * (not counted): 366 for each leap year before the serial's year, and the
+ * days before it in its own year when that is a leap year.  Counted from
+ * 1 January of year 1, each century and each 4-year block ends with its
+ * leap year (but for the centuries' last year, which is one only every
+ * fourth century), as cal_cycle_year needs.  Of the days from one serial
+ * to a later one, those in leap years are the difference of their two
+ * counts. */
+inline int64_t leap_days_before(int64_t serial)
 {
-    int64_t *first = engine_leap((uint32_t)sy) ? l : n;
-    if (sy == ey) {
-        *first += e - s;
-        return;
-    }
-    *first += serial_of(sy + 1, 1, 1) - s;
-    int64_t whole = (int64_t)ey - sy - 1;                                     /* 0 .. 18420 */
-    int64_t leaps = engine_leaps_through((uint32_t)ey - 1) - engine_leaps_through((uint32_t)sy);
-    *l += 366 * leaps;
-    *n += 365 * (whole - leaps);
-    int64_t *last = engine_leap((uint32_t)ey) ? l : n;
-    *last += e - serial_of(ey, 1, 1);
+    uint32_t century, year, doy; /* the serial's year is 100 * century + year + 1 */
+    /* n 577448 .. 7305215: the last serial, or an 'AGE' end a year after it */
+    cal_cycle_year((uint32_t)(serial + 715509), &century, &year, &doy);
+    bool leap = year % 4 == 3 && (year != 99 || century % 4 == 3);
+    uint32_t leaps_before = 24 * century + century / 4 + year / 4;
+    return 366 * (int64_t)leaps_before + (leap ? doy : 0);
 }
 
 /* 'AGE': moves a start in a leap year back a year and an end in a leap year
@@ -174,31 +176,24 @@ int32_t zdatdif(int32_t basis, int64_t *days_out, double *years_out, double date
         days = end_serial - start_serial;
         years = (double)days / (basis == TK_BASIS_ACT_360 ? 360.0 : 365.0);
     } else if (basis == TK_BASIS_30_360) {
-        Ymd s, e;
-        triple_of(start_serial, &s);
-        triple_of(end_serial, &e);
-        days = days_30_360(s, e);
+        days = days_30_360(start_serial, end_serial);
         years = (double)days / 360.0;
     } else if (start == end) { /* 'ACT/ACT' and 'AGE': equal date values */
         days = 0;
         years = 0.0;
     } else {
-        int32_t a = 0, start_year, end_year;
+        int32_t a = 0;
         if (basis == TK_BASIS_AGE) { /* count between the adjusted triples */
             Ymd s, e;
             triple_of(start_serial, &s);
             triple_of(end_serial, &e);
             a = age_adjust(&s, &e);
-            start_year = s.y;
-            end_year = e.y;
             start_serial = serial_of(s.y, s.m, s.d);
             end_serial = serial_of(e.y, e.m, e.d);
-        } else { /* 'ACT/ACT' needs only the years */
-            start_year = year_of(start_serial);
-            end_year = year_of(end_serial);
         }
-        int64_t n = 0, l = 0;
-        split_leap_days(start_year, start_serial, end_year, end_serial, &n, &l);
+        /* Days in leap years (l) and in common years (n). */
+        int64_t l = leap_days_before(end_serial) - leap_days_before(start_serial);
+        int64_t n = end_serial - start_serial - l;
         /* Evaluated in exactly this order: (N/365 - a) + L/366, then the
          * sign; it decides the last bit and gives -0.0 for a zero result
          * with date 1 the later date. */

@@ -131,7 +131,8 @@ TEST_F(Calendar, CutoffLookupCallShape)
 // Every date value of the calendar: the round trips hold, fractions floor,
 // the day agrees with std::chrono's civil calendar once the 29 February of
 // each year divisible by 4000 (which this calendar lacks) is allowed for,
-// and the engine's day counts agree with both.
+// and the engine's day counts and 'ACT/ACT' years within a year agree
+// with both.
 TEST_F(Calendar, EveryDateOfTheCalendar)
 {
     using namespace std::chrono;
@@ -155,6 +156,7 @@ TEST_F(Calendar, EveryDateOfTheCalendar)
         int64_t skipped = 0; // 29 Feb of 4000, 8000, ... before the date
         for (int64_t k = 4000; k <= static_cast<int64_t>(y); k += 4000)
             skipped += static_cast<int64_t>(y) > k || m > 2;
+        const int64_t skipped_this_year = static_cast<int64_t>(y) % 4000 == 0 && m > 2;
         ASSERT_EQ((sys_days(ymd) - epoch).count() - skipped, d) << y << "-" << m << "-" << dd;
         // The engine's day count from 2000-01-01 counts the skipped days (a
         // fraction changes nothing); from the 15th of a month no '30/360'
@@ -164,6 +166,12 @@ TEST_F(Calendar, EveryDateOfTheCalendar)
         ASSERT_EQ(days, d - 14610 + skipped) << d;
         ASSERT_EQ(zdatdif(1, &days, nullptr, 14624, dv), 0) << d;
         ASSERT_EQ(days, 360 * (static_cast<int64_t>(y) - 2000) + 30 * (m - 1) + (dd - 15)) << d;
+        // 'ACT/ACT' from 1 January: the day of the year over the year's
+        // length, 366 in every leap year of the proleptic calendar.
+        const int64_t doy = (sys_days(ymd) - sys_days(ymd.year() / January / 1)).count();
+        double years = -1;
+        zdatdif(2, nullptr, &years, dv - static_cast<double>(doy - skipped_this_year), dv);
+        ASSERT_TRUE(SameBits(years, doy / (ymd.year().is_leap() ? 366.0 : 365.0))) << d;
     }
     EXPECT_EQ(kernel.calls.total(), 0);
 }
