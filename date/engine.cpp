@@ -64,7 +64,9 @@ inline bool engine_serial(double date, int64_t *serial)
     int64_t t;
     if (!cal_whole_date(date, &t))
         return false;
-    *serial = cal_gregorian_serial(t); /* -138061 .. 6589340 */
+    /* Dates before 1 March 4000, most of them, need no extra days: a branch
+     * the processor predicts is quicker than the multiply. */
+    *serial = t < CAL_FIRST_GREGORIAN_ONLY_DAY ? t : cal_gregorian_serial(t); /* .. 6589340 */
     return true;
 }
 
