@@ -165,16 +165,4 @@ TEST(Yrdif, Runs)
     std::remove(errors.c_str());
 }
 
-// Many rows stream through, each with the result a single evaluation gives.
-TEST(Yrdif, CsvManyRows)
-{
-    std::string input = "start,end,basis\n";
-    for (int i = 0; i < 20000; i++)
-        input += std::to_string(i * 37 - 100000) + "," + std::to_string(i * 91) + ",ACT/ACT\n";
-    Outcome r = run({"--csv"}, input), last = run({"639963", "1819909", "ACT/ACT"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 20001);
-    EXPECT_TRUE(r.out.ends_with("\n639963,1819909,ACT/ACT," + last.out)) << last.out;
-}
-
 } // namespace
