@@ -104,12 +104,12 @@ static inline int64_t cal_gregorian_serial(int64_t d)
 static inline void cal_cycle_year(uint32_t n, uint32_t *century, uint32_t *year_of_century,
                                   uint32_t *doy)
 {
-    uint32_t n1 = 4 * n + 3;                         /* below 2^32 */
+    uint32_t n1 = 4 * n + 3; /* below 2^32 */
     *century = n1 / 146097;
-    uint32_t n2 = (n1 % 146097) | 3;                 /* 4 * day of the century + 3: 3 .. 146099 */
-    uint64_t p2 = (uint64_t)2939745 * n2;            /* below 2^39 */
-    *year_of_century = (uint32_t)(p2 >> 32);         /* 0 .. 99 */
-    *doy = (uint32_t)p2 / 2939745 / 4;               /* 0 .. 365 */
+    uint32_t n2 = (n1 % 146097) | 3;         /* 4 * day of the century + 3: 3 .. 146099 */
+    uint64_t p2 = (uint64_t)2939745 * n2;    /* below 2^39 */
+    *year_of_century = (uint32_t)(p2 >> 32); /* 0 .. 99 */
+    *doy = (uint32_t)p2 / 2939745 / 4;       /* 0 .. 365 */
 }
 
 /* The year that starts on 1 March (*march_year) and the day from that
