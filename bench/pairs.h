@@ -1,5 +1,6 @@
 // pairs.h - the date pairs the benchmarks evaluate: short spans (days),
-// one-year spans and spans across the whole calendar.
+// one-year spans, spans across the whole calendar and one-year spans that
+// end where the widest ones do.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@ struct Pair {
     double d1, d2;
 };
 
-enum class Span { Days, Year, Widest };
+enum class Span { Days, Year, Widest, LateYear };
 
 // 1024 pairs with starts between 1990 and 2090 (date values 10958 .. 47482),
 // inside the range every peer library supports; the widest spans run from
@@ -28,6 +29,11 @@ inline std::vector<Pair> make_pairs(Span span)
         case Span::Days: out.push_back({a, a + small(rng)}); break;
         case Span::Year: out.push_back({a, a + 365 + (i & 1)}); break;
         case Span::Widest: out.push_back({-138061.0 + edge(rng), 6589335.0 - edge(rng)}); break;
+        case Span::LateYear: {
+            double end = 6589335.0 - edge(rng);
+            out.push_back({end - 365 - (i & 1), end});
+            break;
+        }
         }
     }
     return out;
@@ -35,7 +41,7 @@ inline std::vector<Pair> make_pairs(Span span)
 
 inline const char *span_name(Span s)
 {
-    return s == Span::Days ? "days" : s == Span::Year ? "year" : "widest";
+    return s == Span::Days ? "days" : s == Span::Year ? "year" : s == Span::Widest ? "widest" : "late year";
 }
 
 } // namespace tkbench
