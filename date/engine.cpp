@@ -75,12 +75,13 @@ inline void triple_of(int64_t serial, Ymd *t)
     cal_triple_of_serial(serial, &t->y, &t->m, &t->d);
 }
 
-/* Months from March of year 0 to the month of a serial (12 a year, so
- * that months and years count alike), its day of the month, and whether
- * it is the last day of February: the last day of a year counted from
- * 1 March, which has 366 days when the calendar year it ends in is a leap
- * year.  Month and day come from the day after 1 March by Neri and
- * Schneider's form, as in cal_triple_of_serial. */
+/* A month count of a serial, 12 a year so that months and years count
+ * alike (12 times the year that starts on 1 March, plus the month, 3 for
+ * March .. 14 for February), its day of the month, and whether it is the
+ * last day of February: the last day of a year counted from 1 March, which
+ * has 366 days when the calendar year it ends in is a leap year.  Month
+ * and day come from the day after 1 March by Neri and Schneider's form, as
+ * in cal_triple_of_serial. */
 inline int64_t month_count(int64_t serial, int32_t *day, bool *feb_end)
 {
     uint32_t march_year, doy;
