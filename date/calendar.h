@@ -81,12 +81,14 @@ static inline int64_t cal_start_of_positive_year(uint32_t y)
 #define CAL_DAYS_PER_4000_YEARS 1460969      /* 4000 * 365 + 1000 - 40 + 10 - 1 */
 static inline int64_t cal_gregorian_serial(int64_t d)
 {
-    /* One multiply whatever the date, no branch: d + 715815 lies in
-     * 577754 .. 7305150, below 1460969 exactly when d is before 1 March
-     * 4000, and counts one more 1460969 from each later 1 March of a year
+    /* Dates before 1 March 4000, most of them, have no extra days: a
+     * branch the processor predicts is quicker than the multiply.  From
+     * there d + 715815 counts one more 1460969 from each 1 March of a year
      * divisible by 4000 (715815 = 1460969 - 745154). */
+    if (d < CAL_FIRST_GREGORIAN_ONLY_DAY)
+        return d;
     uint32_t extra = (uint32_t)(d + (CAL_DAYS_PER_4000_YEARS - CAL_FIRST_GREGORIAN_ONLY_DAY)) /
-                     CAL_DAYS_PER_4000_YEARS; /* 0 .. 5 */
+                     CAL_DAYS_PER_4000_YEARS; /* 1 .. 5 */
     return d + extra;
 }
 
@@ -122,20 +124,27 @@ static inline void cal_march_year(int64_t serial, uint32_t *march_year, uint32_t
     *march_year = 100 * century + year_of_century;
 }
 
+/* Month (3 .. 14, January and February as 13 and 14) and day of the month
+ * of day doy (0 .. 365) from 1 March, by Neri and Schneider's form:
+ * N = 2141 doy + 197913 holds the month in its high 16 bits and 2141 times
+ * the day of the month in its low 16. */
+static inline void cal_march_month_day(uint32_t doy, uint32_t *month, int32_t *day)
+{
+    uint32_t n = 2141 * doy + 197913; /* 197913 .. 979378 */
+    *month = n >> 16;
+    *day = (int32_t)((n & 0xFFFF) / 2141 + 1);
+}
+
 /* Year, month and day of a Gregorian serial (0 is 1960-01-01) within the
- * calendar's range of serials, -138061 .. 6589340.  Month and day come
- * from the day after 1 March by Neri and Schneider's form: N = 2141 doy +
- * 197913 holds the month (3 .. 14, January and February as 13 and 14) in
- * its high 16 bits and 2141 times the day of the month in its low 16. */
+ * calendar's range of serials, -138061 .. 6589340. */
 static inline void cal_triple_of_serial(int64_t serial, int32_t *y, int32_t *m, int32_t *d)
 {
-    uint32_t march_year, doy;
+    uint32_t march_year, doy, month;
     cal_march_year(serial, &march_year, &doy);
-    uint32_t n = 2141 * doy + 197913; /* 197913 .. 979378 */
+    cal_march_month_day(doy, &month, d);
     uint32_t jan = doy >= CAL_MARCH_DOY_OF_JANUARY_1;
     *y = (int32_t)(march_year + jan);
-    *m = (int32_t)(jan ? (n >> 16) - 12 : n >> 16);
-    *d = (int32_t)((n & 0xFFFF) / 2141 + 1);
+    *m = (int32_t)(jan ? month - 12 : month);
 }
 
 /* Year and day of the year (1 .. 366) of a whole date value in the

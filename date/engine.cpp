@@ -64,9 +64,7 @@ inline bool engine_serial(double date, int64_t *serial)
     int64_t t;
     if (!cal_whole_date(date, &t))
         return false;
-    /* Dates before 1 March 4000, most of them, need no extra days: a branch
-     * the processor predicts is quicker than the multiply. */
-    *serial = t < CAL_FIRST_GREGORIAN_ONLY_DAY ? t : cal_gregorian_serial(t); /* .. 6589340 */
+    *serial = cal_gregorian_serial(t); /* -138061 .. 6589340 */
     return true;
 }
 
@@ -79,17 +77,14 @@ inline void triple_of(int64_t serial, Ymd *t)
  * alike (12 times the year that starts on 1 March, plus the month, 3 for
  * March .. 14 for February), its day of the month, and whether it is the
  * last day of February: the last day of a year counted from 1 March, which
- * has 366 days when the calendar year it ends in is a leap year.  Month
- * and day come from the day after 1 March by Neri and Schneider's form, as
- * in cal_triple_of_serial. */
+ * has 366 days when the calendar year it ends in is a leap year. */
 inline int64_t month_count(int64_t serial, int32_t *day, bool *feb_end)
 {
-    uint32_t march_year, doy;
+    uint32_t march_year, doy, month;
     cal_march_year(serial, &march_year, &doy);
-    uint32_t n = 2141 * doy + 197913; /* month 3 .. 14 above bit 16, 2141 * day below */
-    *day = (int32_t)((n & 0xFFFF) / 2141 + 1);
+    cal_march_month_day(doy, &month, day);
     *feb_end = doy >= 364 && doy == 364 + (uint32_t)engine_leap(march_year + 1);
-    return 12 * (int64_t)march_year + (int64_t)(n >> 16);
+    return 12 * (int64_t)march_year + (int64_t)month;
 }
 
 /* '30/360' between two serials.  The order of the four adjustments
