@@ -1,5 +1,12 @@
-// basis_table.h - basis texts with the code each parser gives (0: rejected).
+// basis_table.h - basis texts with the code each parser gives (0: rejected),
+// and what the parsers' rules alone give, without their shortcut for common
+// spellings.
 #pragma once
+
+#include <string>
+
+#include "standin.h"
+#include "tkyrdif.h"
 
 namespace tktest {
 
@@ -24,5 +31,25 @@ inline constexpr BasisRow kBasisRows[] = {
     {"ACTUA", 0, 2},         {"AC", 0, 0},           {"a c t", 0, 0},
     {"ACT\t", 0, 2},         {"act/act", 2, 2},      {"36O", 0, 0},
 };
+
+// zdatdci's rules alone: the text padded with blanks past 256 characters,
+// too long for the shortcut (the rules trim the blanks back off).
+inline int32_t rules_utf32(std::u32string text)
+{
+    text.resize(text.size() + 300, U' ');
+    int32_t code = -7;
+    zdatdci(reinterpret_cast<const uint32_t *>(text.data()), static_cast<int32_t>(text.size()), 1,
+            &code, nullptr);
+    return code;
+}
+
+// zdatdciS's rules alone: get_convention on the copy the string service
+// converts.
+inline int32_t rules_bytes(std::string text)
+{
+    auto *b = reinterpret_cast<uint8_t *>(text.data());
+    return get_convention(b, tkhost::StringService::default_convert(
+                                 b, static_cast<int64_t>(text.size())));
+}
 
 } // namespace tktest
