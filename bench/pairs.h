@@ -41,7 +41,8 @@ inline std::vector<Pair> make_pairs(Span span)
 
 inline const char *span_name(Span s)
 {
-    return s == Span::Days ? "days" : s == Span::Year ? "year" : s == Span::Widest ? "widest" : "late year";
+    static const char *const names[] = {"days", "year", "widest", "late year"};
+    return names[static_cast<int>(s)];
 }
 
 } // namespace tkbench
