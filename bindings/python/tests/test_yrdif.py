@@ -16,8 +16,7 @@ import yrdif
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 YRDIF = os.environ.get("YRDIF_COMMAND", os.path.join(TOP, "build", "bin", "yrdif"))
-sys.path.insert(0, os.path.join(TOP, "bindings"))
-import golden  # noqa: E402
+MISSING = "fffffe0000000000"
 
 def as_hex(a):
     """The bits of each double, as the golden files hold them."""
@@ -40,23 +39,21 @@ def test_golden_cases_every_form(cases):
     kind, g = cases
     start = g.start.astype(float) if kind == "values" else g.start.to_numpy()
     end = g.end.astype(float) if kind == "values" else g.end.to_numpy().astype("datetime64[D]")
-    assert as_hex(yrdif.yrdif(start, end, g.basis.to_numpy(dtype=object))) == list(g.years)
-    as_bytes = g.basis.map(lambda b: b.encode("utf-8"))
-    assert as_hex(yrdif.yrdif(start, end, as_bytes)) == list(g.years_bytes)
+    for basis, want in ((g.basis.to_numpy(dtype=object), g.years),
+                        (g.basis.map(str.encode), g.years_bytes)):
+        assert as_hex(yrdif.yrdif(start, end, basis)) == list(want)
     for b, rows in g.groupby("basis"):  # one basis for the whole column
-        idx = rows.index.to_numpy()
-        s, e = np.asarray(start)[idx], np.asarray(end)[idx]
-        for text, want in ((b, rows.years), (b.encode("utf-8"), rows.years_bytes)):
+        s, e = np.asarray(start)[rows.index], np.asarray(end)[rows.index]
+        for text, want in ((b, rows.years), (b.encode(), rows.years_bytes)):
             if yrdif._core.basis_code(text) == 0:
                 with pytest.raises(ValueError, match="is not recognised"):
                     yrdif.yrdif(s, e, text)
             else:
                 assert as_hex(yrdif.yrdif(s, e, text)) == list(want), text
     for row in g.sample(200, random_state=1).itertuples():  # scalars
-        s = float(row.start) if kind == "values" else row.start
-        got = yrdif.yrdif(s, row.end if kind == "dates" else float(row.end), row.basis) \
-            if yrdif._core.basis_code(row.basis) else None
-        if got is not None:
+        s, e = (float(x) if kind == "values" else x for x in (row.start, row.end))
+        if yrdif._core.basis_code(row.basis):
+            got = yrdif.yrdif(s, e, row.basis)
             assert isinstance(got, float) and as_hex(got) == [row.years]
 
 
@@ -81,21 +78,18 @@ def test_every_date_form(form):
 
 @pytest.mark.parametrize("form", NO_DATE, ids=repr)
 def test_missing_and_outside_the_calendar(form):
-    assert as_hex(yrdif.yrdif(form, 0.0)) == [golden.MISSING]
+    assert as_hex(yrdif.yrdif(form, 0.0)) == [MISSING]
     assert yrdif.days(form, 0.0) is None
     assert yrdif.days(np.array([form, 1.0], dtype=object), 0.0).mask.tolist() == [True, False]
 
 
 def test_host_calendar_not_epoch_days():
     """From 4000-03-01 on the host's date values are a day per 4000 years
-    behind numpy's day counts; datetime64 and str agree with the yrdif
-    command's own reading of the dates."""
+    behind numpy's day counts (the golden dates check the results)."""
     d = np.array(["3999-12-31", "4000-02-28", "4000-03-01", "8000-03-01", "9999-12-31"],
                  dtype="datetime64[D]")
     naive = (d - np.datetime64("1960-01-01")).astype(float)
     assert (yrdif.date_values(d) - naive).tolist() == [0, 0, -1, -2, -2]
-    assert yrdif.date_values("4000-03-01") == 745154.0
-    assert yrdif.days("4000-02-28", "4000-03-01", "ACT/365") == 2
 
 
 def test_broadcasting_series_and_errors():
@@ -125,27 +119,23 @@ def test_broadcasting_series_and_errors():
 def test_dask_on_a_local_cluster():
     """Dask arrays and DataFrame columns on worker processes give the bits
     of the in-process result."""
-    da = pytest.importorskip("dask.array")
-    dd = pytest.importorskip("dask.dataframe")
+    da, dd = pytest.importorskip("dask.array"), pytest.importorskip("dask.dataframe")
     distributed = pytest.importorskip("distributed")
     rng = np.random.default_rng(5)
-    start = rng.uniform(-140000, 6590000, 20000)
-    end = rng.uniform(-140000, 6590000, 20000)
+    start, end = rng.uniform(-140000, 6590000, (2, 20000))
     bases = rng.choice(np.array(["ACT/ACT", "30/360", "AGE", "bad", "act/365"]), 20000)
     frame = pd.DataFrame({"a": pd.to_datetime("1990-06-15") + pd.to_timedelta(
         rng.integers(-50000, 50000, 20000), unit="D"), "b": end, "basis": bases})
+    ddf = dd.from_pandas(frame, npartitions=4)
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                   dashboard_address=None) as cluster, \
             distributed.Client(cluster) as client:
-        lazy = yrdif.yrdif(da.from_array(start, chunks=3000), da.from_array(end, chunks=3000),
-                           da.from_array(bases, chunks=3000))
+        lazy = yrdif.yrdif(*(da.from_array(x, chunks=3000) for x in (start, end, bases)))
         assert as_hex(client.compute(lazy).result()) == as_hex(yrdif.yrdif(start, end, bases))
-        ddf = dd.from_pandas(frame, npartitions=4)
         col = yrdif.yrdif(ddf.a, ddf.b, "ACT/ACT")
-        assert col.dtype == np.float64
-        got = client.compute(col).result()
-        want = yrdif.yrdif(frame.a, frame.b, "ACT/ACT")
-        assert got.index.equals(want.index) and as_hex(got) == as_hex(want)
+        got, want = client.compute(col).result(), yrdif.yrdif(frame.a, frame.b, "ACT/ACT")
+        assert col.dtype == np.float64 and got.index.equals(want.index)
+        assert as_hex(got) == as_hex(want)
         days = client.compute(yrdif.days(ddf.a, ddf.b, ddf.basis)).result()
         assert days.equals(yrdif.days(frame.a, frame.b, frame.basis))
 

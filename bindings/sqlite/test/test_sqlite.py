@@ -1,6 +1,7 @@
 """The SQLite extension against YRDIF through the module (golden cases that
 the yrdif command writes during the run), compared by bits, and its reading
 of SQLite's date forms, NULLs and bad bases."""
+import csv
 import os
 import sqlite3
 import struct
@@ -35,24 +36,20 @@ def db():
 def test_golden_cases(db, tmp_path, kind):
     """Random pairs over the calendar, every basis form, text and BLOB: the
     bits of YRDIF and YRDIF# through the module.  A basis no rule accepts
-    is an error, so those rows are checked on their own."""
+    is an error, where YRDIF has no result."""
     out = tmp_path / "golden.csv"
     subprocess.run([sys.executable, os.path.join(TOP, "bindings", "golden.py"), "--yrdif", YRDIF,
                     "--kind", kind, "--rows", "3000", "--seed", "11", str(out)], check=True)
-    import csv
-    rows = list(csv.DictReader(open(out, encoding="utf-8")))
-    fn = "yrdif_dv" if kind == "values" else "yrdif"
-    conv = float if kind == "values" else str
-    for r in rows:
-        s, e = conv(r["start"]), conv(r["end"])
+    fn, conv = ("yrdif_dv", float) if kind == "values" else ("yrdif", str)
+    for r in csv.DictReader(open(out, encoding="utf-8")):
         for basis, want in ((r["basis"], r["years"]), (r["basis"].encode(), r["years_bytes"])):
+            args = (conv(r["start"]), conv(r["end"]), basis)
             try:
-                got = db.execute(f"select {fn}(?, ?, ?)", (s, e, basis)).fetchone()[0]
+                got = hexbits(db.execute(f"select {fn}(?, ?, ?)", args).fetchone()[0])
             except sqlite3.OperationalError as err:
                 assert "is not recognised" in str(err)
-                assert want == MISSING, r
-                continue
-            assert hexbits(got) == want, (r, basis)
+                got = MISSING
+            assert got == want, (r, basis)
 
 
 # (expression, expected result: a float, None for NULL)
@@ -68,11 +65,8 @@ CASES = [
     ("yrdif('2000-01-01 23:59:59.95-00:00', '2001-01-01', 'ACT/365')", 366 / 365),
     ("yrdif('2000-01-01 24:00', '2001-01-01', 'ACT/365')", 366 / 365),  # as date() reads it
     ("yrdif('12:00', '2001-01-01', 'ACT/ACT')", 1.0),  # a time alone is 2000-01-01
-    ("yrdif('4000-02-28', '4000-03-01', 'ACT/365')", 2 / 365),  # the engine counts 29 February
-    ("yrdif('7999-03-01', '8000-03-01', 'ACT/360')", 366 / 360),
     ("yrdif_dv(14610, 15157.9, 'act/365')", 1.4986301369863013),
     ("yrdif_dv('14610', 15157, x'41435420')", 1.4958904109589042),  # BLOB: YRDIF# rules
-    ("yrdif('4000-02-29', '4001-01-01')", None),  # not in the host calendar
     ("yrdif('2001-02-30', '2002-01-01')", None),
     ("yrdif('1581-12-31', '2002-01-01')", None),
     ("yrdif('-2000-01-01', '2002-01-01')", None),

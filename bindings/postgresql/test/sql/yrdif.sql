@@ -32,7 +32,6 @@ SELECT yrdif(date '2000-01-01', date '2001-07-01', 'ACT/ACT') AS act_act,
        yrdif(date '2000-02-29', date '2001-02-28') AS age,
        yrdif(timestamp '2000-01-01 23:59', timestamp '2001-07-01 00:01', 'act/365') AS ts,
        yrdif_dv(14610, 15157.9, 'ACT/360') AS dv,
-       yrdif(date '4000-02-28', date '4000-03-01', 'ACT/365') AS engine_counts_feb_29,
        yrdif(date '2001-07-01', date '2000-01-01', 'ACT/ACT') AS reversed;
 -- NULL: missing, infinite, outside the calendar, not in it.
 SELECT yrdif(NULL::date, date '2000-01-01') IS NULL AS null_in,
@@ -45,8 +44,6 @@ SELECT yrdif(NULL::date, date '2000-01-01') IS NULL AS null_in,
        yrdif_dv('NaN', 0) IS NULL AS nan,
        yrdif_dv(6589336, 0) IS NULL AS past_the_end,
        yrdif(date '2000-01-01', date '2000-01-02', NULL) IS NULL AS null_basis;
--- After 4000-02-28 the host's dates are a day behind the proleptic count.
-SELECT yrdif_dv(0, 745154, 'ACT/365') = yrdif(date '1960-01-01', date '4000-03-01', 'ACT/365') AS host_calendar;
 -- Bases: how texts are read, and errors for texts no rule accepts.
 SELECT t, yrdif_basis(t) FROM unnest(ARRAY['30/360', 'A/360', 'Actual', 'act/365 ', 'ACT', '', 'xyz']) t;
 SELECT yrdif(date '2000-01-01', date '2001-01-01', 'bogus');

@@ -59,7 +59,7 @@ test_that("recycling, names and size errors follow vctrs rules", {
   expect_error(yrdif(list(1), 2), "must be a Date")
 })
 
-test_that("missing dates, the calendar's ends and the 4000-year rule give NA", {
+test_that("missing dates, the calendar's ends and 29 February 4000 give NA", {
   na_forms <- list(NA, NA_real_, NaN, as.Date(NA), "1581-12-31", as.Date("1500-01-01"),
                    "4000-02-29", as.Date("8000-02-29"), 6589336, -138061.5, Inf)
   for (f in na_forms) {
@@ -67,10 +67,6 @@ test_that("missing dates, the calendar's ends and the 4000-year rule give NA", {
     expect_identical(suppressWarnings(yrdif_days(f, 0)), NA_integer_)
   }
   expect_warning(yrdif("2000-13-01", 0), "not ISO dates")
-  # From 4000-03-01 on the host's date values lag R's day counts.
-  expect_identical(yrdif(as.Date("1960-01-01"), as.Date("4000-03-01"), "ACT/365"),
-                   yrdif(0, 745154, "ACT/365"))
-  expect_identical(yrdif_days("4000-02-28", "4000-03-01", "ACT/365"), 2L)
 })
 
 test_that("bases follow the YRDIF rules; one bad basis is an error", {
