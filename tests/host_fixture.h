@@ -22,21 +22,6 @@ protected:
     }
     void TearDown() override { extension.reset(); }
 
-    tkhost::Evaluation two(double d1, double d2, bool bytes = false)
-    {
-        return tkhost::evaluate(bytes ? yrdif_bytes : yrdif, context.object(), d1, d2, {});
-    }
-    tkhost::Evaluation utf32(double d1, double d2, const std::u32string &basis)
-    {
-        return tkhost::evaluate(yrdif, context.object(), d1, d2,
-                                tkhost::Basis{basis.data(), static_cast<int32_t>(basis.size())});
-    }
-    tkhost::Evaluation bytes(double d1, double d2, const std::string &basis)
-    {
-        return tkhost::evaluate(yrdif_bytes, context.object(), d1, d2,
-                                tkhost::Basis{basis.data(), static_cast<int32_t>(basis.size())});
-    }
-
     tkhost::Module module{TK_MODULE_PATH};
     std::unique_ptr<tkhost::Extension> extension;
     TKEntryPoint yrdif = nullptr, yrdif_bytes = nullptr;

@@ -29,8 +29,8 @@ TEST_F(Concurrency, ThreadsAgreeWithOneThread)
             const std::u32string wide = t < 7 ? widen(texts[t]) : U"";
             std::optional<tkhost::Basis> basis;
             if (t < 7)
-                basis = bytes ? tkhost::Basis{texts[t].data(), static_cast<int32_t>(texts[t].size())}
-                              : tkhost::Basis{wide.data(), static_cast<int32_t>(wide.size())};
+                basis = tkhost::Basis{bytes ? static_cast<const void *>(texts[t].data()) : wide.data(),
+                                      static_cast<int32_t>(texts[t].size())};
             auto e = tkhost::evaluate(bytes ? b : u, ctx, d1, d2, basis);
             out.push_back(bits(e.result) ^ static_cast<uint64_t>(e.status));
         }

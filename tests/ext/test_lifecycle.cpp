@@ -86,11 +86,8 @@ TEST_F(Lifecycle, InstanceLayout)
     for (int i = 0; i < 2; i++) {
         const TKFuncDesc &d = list->descs[i];
         EXPECT_EQ(std::u32string(reinterpret_cast<const char32_t *>(d.name)), names[i]);
-        EXPECT_TRUE(d.zero8 == 0 && d.min_args == 2 && d.max_args == 3 && d.word16 == 84 &&
-                    d.word32 == 137);
-        EXPECT_EQ(std::count(std::begin(d.zero20), std::end(d.zero20), 0) +
-                      std::count(std::begin(d.zero36), std::end(d.zero36), 0),
-                  std::size(d.zero20) + std::size(d.zero36));
+        TKFuncDesc want{d.name, 0, 2, 3, 84, {}, 137, {}}; // zero elsewhere, every byte
+        EXPECT_EQ(std::memcmp(&d, &want, sizeof want), 0) << i;
         EXPECT_EQ(reinterpret_cast<void *>(list->entries[i]), module.symbol(entries[i]));
     }
     auto *second = static_cast<TKExtInstance *>(create());
@@ -154,7 +151,6 @@ TEST_F(Lifecycle, LoaderEndToEnd)
         tkhost::Extension ext(module, kernel, &messages);
         EXPECT_EQ(ext.find(U"YRDIF#"), module.symbol("uwfyrdifS"));
         EXPECT_EQ(ext.find(U"YRDI"), nullptr);
-        EXPECT_EQ(kernel.live_pools(), 1);
     }
     EXPECT_EQ(kernel.live_pools() + kernel.live_journals(), 0);
     kernel.fail_pool_create = true;
