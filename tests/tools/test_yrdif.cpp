@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,9 +23,7 @@ struct Outcome {
 std::string slurp(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string quote(const std::string &a)
@@ -83,7 +81,6 @@ TEST(Yrdif, Runs)
         {"utf-32 rejects ACT alone", {"2000-01-01", "2001-07-01", "ACT"}, 1, "\n",
          "basis 'ACT' is not recognised"},
         {"bytes rejects A/360", {"--bytes", "0", "1", "A/360"}, 1, "\n", "not recognised"},
-        {"utf-32 accepts A/360", {"2000-01-01", "2001-01-01", "A/360"}, 0, "1\n", ""},
         {"missing date", {"1", "."}, 1, "\n", "the end date is missing"},
         {"days", {"--days", "2000-02-29", "2001-02-28", "AGE"}, 0, "1 731\n", ""},
         {"digits", {"--digits", "3", "2000-01-01", "2001-07-01", "ACT/360"}, 0, "1.519\n", ""},
