@@ -78,10 +78,10 @@ static constexpr uint64_t key_of(const char *s)
 }
 
 /* Spellings most calls pass, the five bases as written first, with the
- * code the rules give them (for both parsers alike; the tests check every
- * one, and every text one edit from them, against the rules alone, and
- * the parser fuzzer any text).  Trailing blanks are trimmed before the
- * look-up, as the rules trim them. */
+ * code the rules give them (for both parsers alike; the basis table of the
+ * tests holds every one, and the parser fuzzer checks any text against the
+ * rules alone).  Trailing blanks are trimmed before the look-up, as the
+ * rules trim them. */
 struct Spelling {
     uint64_t key;
     int32_t code;

@@ -30,6 +30,9 @@ inline constexpr BasisRow kBasisRows[] = {
     {"", 0, 0},              {"    ", 0, 0},         {"  AGE", 5, 5},
     {"ACTUA", 0, 2},         {"AC", 0, 0},           {"a c t", 0, 0},
     {"ACT\t", 0, 2},         {"act/act", 2, 2},      {"36O", 0, 0},
+    {"Act/Act", 2, 2},       {"Actual", 2, 2},       {"actual", 2, 2},
+    {"act/360", 3, 3},       {"Act/360", 3, 3},      {"ACT/365", 4, 4},
+    {"Act/365", 4, 4},       {"age", 5, 5},          {"Age", 5, 5},
 };
 
 // zdatdci's rules alone: the text padded with blanks past 256 characters,

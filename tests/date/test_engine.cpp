@@ -1,7 +1,9 @@
 // The date difference engine: the stated examples as one table compared by
-// bits, in both orders, and the status order.  (The column kernel test
-// compares the engine with the branch-free restatement of it over every
-// date of the calendar and random pairs; the calendar test, its day counts.)
+// bits, in both orders and with no outputs, and the status order.  (The
+// column kernel test compares the engine with the branch-free restatement
+// of it over every date of the calendar and random pairs; the calendar
+// test walks its day counts, and 'ACT/ACT' within each year, over every
+// date.)
 
 #include "support.h"
 
@@ -75,7 +77,6 @@ const Row kRows[] = {
     {"28 Feb 3999 is a month end", 1, dv(3999, 2, 28), dv(3999, 3, 31), 0, 30, 30 / 360.0},
     // 'ACT/ACT' and 'AGE'.
     {"Jul 2003 to Jul 2004", 2, dv(2003, 7, 1), dv(2004, 7, 1), 0, 366, 1.0013773486039375},
-    {"whole of 2000", 2, dv(2000, 1, 1), dv(2000, 12, 31), 0, 365, 365 / 366.0},
     {"29 Feb to 28 Feb", 5, dv(2000, 2, 29), dv(2001, 2, 28), 0, 731, 1.0},
     {"29 Feb to 27 Feb 2004", 5, dv(2000, 2, 29), dv(2004, 2, 27), 0, 2191,
      3.9972602739726026},
@@ -84,10 +85,8 @@ const Row kRows[] = {
     // Years divisible by 4000 have a 29 February for the engine only.
     {"4000 act/360", 3, 745095, 745460, 0, 366, 1.0166666666666666},
     {"4000 act/act", 2, 745095, 745460, 0, 366, 1.0},
-    {"over Feb 4000", 4, 745153, 745154, 0, 2, 2 / 365.0},
     // The widest span.
     {"widest act/act", 2, -138061, 6589335, 0, 6727401, 18418.99726775956},
-    {"widest act/365", 4, -138061, 6589335, 0, 6727401, 6727401 / 365.0},
 };
 
 TEST(Engine, Examples)
