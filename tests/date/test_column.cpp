@@ -3,6 +3,7 @@
 // basis entries against the parsers' table, and every day of the calendar
 // converted by year, month and day.  (The bindings' own tests compare the
 // whole path with YRDIF through the module, on golden cases.)
+#include <array>
 #include <random>
 #include <vector>
 
@@ -29,7 +30,8 @@ std::vector<Variant> variants()
 }
 
 // Random date values over the whole calendar and past both ends, with
-// fractions, missing values, infinities and equal pairs.
+// fractions, missing values, infinities, the calendar's first and last
+// days and the values just outside them.
 std::vector<double> random_dates(std::mt19937_64 &rng, size_t n)
 {
     std::uniform_real_distribution<double> any(-140000, 6590000);
@@ -41,6 +43,7 @@ std::vector<double> random_dates(std::mt19937_64 &rng, size_t n)
         case 1: d = kind(rng) & 1 ? INFINITY : -INFINITY; break;
         case 2: d = from_bits(0xFFF8000000000001ull + (rng() & 0xFFFF)); break; // other NaNs
         case 3: d = std::floor(any(rng) / 1461000) * 1461 + 745153; break; // near 4000-03-01
+        case 4: d = std::array{-138061.0, 6589335.5, -138061.5, 6589336.0}[rng() % 4]; break;
         default: d = kind(rng) & 1 ? std::floor(any(rng)) : any(rng);
         }
     }
@@ -142,6 +145,7 @@ TEST(ColumnDates, EveryDayByYearMonthAndDay)
     EXPECT_TRUE(SameBits(tk_date_of_ymd(4000, 2, 29), missing()));
     EXPECT_TRUE(SameBits(tk_date_of_ymd(2000, 12, 32), missing())); // past a leap December
     EXPECT_TRUE(SameBits(tk_date_of_ymd(60, 1, 1), missing())); // never a two-digit year
+    EXPECT_TRUE(SameBits(tk_date_of_ymd(2001, 0, 1), missing()));
 }
 
 // Every date of the calendar as a start, against ends at distances that

@@ -90,6 +90,9 @@ def test_host_calendar_not_epoch_days():
                  dtype="datetime64[D]")
     naive = (d - np.datetime64("1960-01-01")).astype(float)
     assert (yrdif.date_values(d) - naive).tolist() == [0, 0, -1, -2, -2]
+    x, out = d.view(np.int64), np.zeros(10)  # the ufunc's strided inputs and outputs
+    assert yrdif._core.date_values(x[::2]).tolist() == yrdif.date_values(d)[::2].tolist()
+    assert yrdif._core.date_values(x, out=out[::2]).tolist() == yrdif.date_values(d).tolist()
 
 
 def test_broadcasting_series_and_errors():
