@@ -90,8 +90,8 @@ TEST_F(Basis, StringServiceCall)
 
 // The token reader alone: the part that starts at the first 'A' or '3' and
 // the bytes consumed up to its end (or two past the start of a failed one,
-// three for "36"); no bytes or fewer read nothing and move nothing.
-// get_convention upper-cases its caller's text.
+// three for "36"); no bytes or fewer, or no text, read nothing and move
+// nothing; get_convention upper-cases its caller's text.
 TEST_F(Basis, TokenReader)
 {
     const struct {
@@ -109,11 +109,14 @@ TEST_F(Basis, TokenReader)
         EXPECT_EQ(cursor - text, r.used) << r.text;
     }
     GuardedRange g(0, Placement::End);
-    int32_t code = 7;
-    EXPECT_EQ(zdatdci(g.as<uint32_t>(), -5, 1, &code, nullptr), 1);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(zdatdciS(g.data(), -5, 1, &code, context.object()), 1);
-    EXPECT_EQ(code, -1);
+    uint8_t *const none = nullptr;
+    for (auto [text, len] : {std::pair{g.data(), -5}, std::pair{none, 5}}) {
+        int32_t code = 7;
+        EXPECT_EQ(zdatdci(reinterpret_cast<uint32_t *>(text), len, 1, &code, nullptr), 1);
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(zdatdciS(text, len, 1, &code, context.object()), 1);
+        EXPECT_EQ(code, -1);
+    }
     EXPECT_EQ(get_convention(g.data(), -5), -1);
     const uint8_t *cursor = g.data();
     EXPECT_EQ(get_conv_part(&cursor, -4), -1);

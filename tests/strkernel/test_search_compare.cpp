@@ -62,6 +62,7 @@ TEST(SearchCompare, EveryPairOfShortStrings)
     EXPECT_EQ(tkzsndx(u(U"abc"), 3, u(U"a"), -3), -1);
     EXPECT_EQ(tkzsndx(u(U"abc"), -3, u(U"a"), 1), -1);
     EXPECT_EQ(tkzsncmp(u(U"ab"), -5, u(U"  "), 2), 0);
+    EXPECT_EQ(tkzsncmp(u(U"  "), 2, u(U"x"), -1), 0);
 }
 
 TEST(SearchCompare, IrregularFoldsAndTrim)
