@@ -1,13 +1,12 @@
 // The column kernel and the date conversions that the bindings embed: the
-// vectorised kernel against the engine one pair at a time, the bindings'
-// basis entries against the parsers' table, and every day of the calendar
-// converted by year, month and day.  (The bindings' own tests compare the
-// whole path with YRDIF through the module, on golden cases.)
+// vectorised kernel against the engine one pair at a time, and every day
+// of the calendar converted by year, month and day.  (The bindings' own
+// tests compare the whole path, basis texts included, with YRDIF through
+// the module, on golden cases.)
 #include <array>
 #include <random>
 #include <vector>
 
-#include "basis_table.h"
 #include "column.h"
 #include "column_simd.h"
 #include "support.h"
@@ -52,65 +51,64 @@ std::vector<double> random_dates(std::mt19937_64 &rng, size_t n)
 
 } // namespace
 
-// The basis texts as the module's parsers read them, through the bindings'
-// UTF-8 and byte entries.
-TEST(Column, BasisTexts)
+// Every date of the calendar as a start, against ends at distances that
+// cross month ends, leap days and whole years, then random pairs; every
+// code (out-of-range ones included) for a whole column, with and without
+// days, and one code per row; every variant of the vectorised kernel over
+// the whole column and at every short length and alignment: each element
+// as the engine gives the pair alone.
+TEST(Column, EveryPairAsTheEngineGivesIt)
 {
-    for (const auto &row : kBasisRows) {
-        const std::string t = row.text;
-        EXPECT_EQ(tk_basis_utf8(t.data(), t.size()), row.utf32) << t;
-        EXPECT_EQ(tk_basis_bytes(reinterpret_cast<const uint8_t *>(t.data()), t.size()), row.bytes)
-            << t;
+    const double steps[] = {0, 0.5, 1, 28, 29, 59, 365, 366, 730, 1461, 36524, -1, -366, -2000000};
+    std::vector<double> start, end;
+    for (int64_t d = -138061; d <= 6589335; d++) {
+        start.push_back(static_cast<double>(d));
+        end.push_back(static_cast<double>(d) + steps[d % 14 < 0 ? -(d % 14) : d % 14]);
     }
-}
-
-// Random pairs, every code (out-of-range ones included) for a whole column
-// and one per row, with and without days; and every variant of the
-// vectorised kernel at every short length and alignment: each element as
-// the engine gives the pair alone.
-TEST(Column, RandomPairsAsTheEngineGivesThem)
-{
     std::mt19937_64 rng(20261206);
-    const size_t n = 4000;
-    auto start = random_dates(rng, n), end = random_dates(rng, n);
-    for (size_t i = 0; i < n; i += 9)
+    const auto random_start = random_dates(rng, 4000), random_end = random_dates(rng, 4000);
+    start.insert(start.begin(), random_start.begin(), random_start.end());
+    end.insert(end.begin(), random_end.begin(), random_end.end());
+    for (size_t i = 0; i < 4000; i += 9)
         end[i] = start[i]; // equal dates: 0 under every basis
-    std::vector<int32_t> codes(n);
-    std::vector<double> years(n), years_alone(n);
+    const size_t n = start.size();
+    std::vector<double> years(n), want(n);
     std::vector<int64_t> days(n), want_days(n);
-    auto check = [&](auto code_of) {
-        for (size_t i = 0; i < n; i++) {
-            double want = tk_yrdif_one(code_of(i), start[i], end[i], &want_days[i]);
-            ASSERT_TRUE(SameBits(years[i], want))
-                << "basis " << code_of(i) << " " << hex(start[i]) << " " << hex(end[i]);
-            ASSERT_EQ(bits(years_alone[i]), bits(want));
-            ASSERT_EQ(days[i], want_days[i]);
-        }
+    auto check = [&](const char *what, bool with_days) {
+        for (size_t i = 0; i < n; i++)
+            ASSERT_TRUE(SameBits(years[i], want[i]) && (!with_days || days[i] == want_days[i]))
+                << what << " " << i << ": " << hex(start[i]) << " " << hex(end[i]);
     };
     for (int32_t code = -1; code <= 6; code++) {
+        SCOPED_TRACE("basis " + std::to_string(code));
+        for (size_t i = 0; i < n; i++)
+            want[i] = tk_yrdif_one(code, start[i], end[i], &want_days[i]);
         tk_yrdif_column(code, start.data(), end.data(), n, years.data(), days.data());
-        tk_yrdif_column(code, start.data(), end.data(), n, years_alone.data(), nullptr);
-        check([&](size_t) { return code; });
+        check("column with days", true);
+        tk_yrdif_column(code, start.data(), end.data(), n, years.data(), nullptr);
+        check("column", false);
+        for (Variant run : variants())
+            if (code >= TK_BASIS_30_360 && code <= TK_BASIS_AGE) {
+                run(code, start.data(), end.data(), n, years.data());
+                check("variant", false);
+                for (size_t off = 0; off < 4; off++)
+                    for (size_t len = 0; len <= 37; len++) {
+                        std::vector<double> out(len + 2, 1.5);
+                        run(code, start.data() + off, end.data() + off, len, out.data() + 1);
+                        ASSERT_EQ(bits(out[0]) | bits(out[len + 1]), bits(1.5));
+                        for (size_t i = 0; i < len; i++)
+                            ASSERT_TRUE(SameBits(out[i + 1], want[off + i]));
+                    }
+            }
     }
+    std::vector<int32_t> codes(n);
     std::uniform_int_distribution<int32_t> any_code(-1, 6);
-    for (auto &c : codes)
-        c = any_code(rng);
+    for (size_t i = 0; i < n; i++)
+        want[i] = tk_yrdif_one(codes[i] = any_code(rng), start[i], end[i], &want_days[i]);
     tk_yrdif_column_codes(codes.data(), start.data(), end.data(), n, years.data(), days.data());
-    tk_yrdif_column_codes(codes.data(), start.data(), end.data(), n, years_alone.data(), nullptr);
-    check([&](size_t i) { return codes[i]; });
-
-    for (Variant run : variants())
-        for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++)
-            for (size_t off = 0; off < 4; off++)
-                for (size_t len = 0; len <= 37; len++) {
-                    std::vector<double> out(len + 2, 1.5);
-                    run(code, start.data() + off, end.data() + off, len, out.data() + 1);
-                    ASSERT_EQ(bits(out[0]), bits(1.5));
-                    ASSERT_EQ(bits(out[len + 1]), bits(1.5));
-                    for (size_t i = 0; i < len; i++)
-                        ASSERT_TRUE(SameBits(out[i + 1], tk_yrdif_one(code, start[off + i],
-                                                                      end[off + i], nullptr)));
-                }
+    check("codes with days", true);
+    tk_yrdif_column_codes(codes.data(), start.data(), end.data(), n, years.data(), nullptr);
+    check("codes", false);
 }
 
 // Every proleptic Gregorian day from before 1582 to after 20000: inside the
@@ -146,29 +144,4 @@ TEST(ColumnDates, EveryDayByYearMonthAndDay)
     EXPECT_TRUE(SameBits(tk_date_of_ymd(2000, 12, 32), missing())); // past a leap December
     EXPECT_TRUE(SameBits(tk_date_of_ymd(60, 1, 1), missing())); // never a two-digit year
     EXPECT_TRUE(SameBits(tk_date_of_ymd(2001, 0, 1), missing()));
-}
-
-// Every date of the calendar as a start, against ends at distances that
-// cross month ends, leap days and whole years, under every basis: each
-// variant of the vectorised kernel against the engine one pair at a time.
-TEST(ColumnDates, EveryDateAsStartUnderEveryBasis)
-{
-    const double steps[] = {0, 0.5, 1, 28, 29, 59, 365, 366, 730, 1461, 36524, -1, -366, -2000000};
-    std::vector<double> start, end;
-    for (int64_t d = -138061; d <= 6589335; d++) {
-        start.push_back(static_cast<double>(d));
-        end.push_back(static_cast<double>(d) + steps[d % 14 < 0 ? -(d % 14) : d % 14]);
-    }
-    std::vector<double> years(start.size());
-    std::vector<double> want(start.size());
-    for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++) {
-        for (size_t i = 0; i < start.size(); i++)
-            want[i] = tk_yrdif_one(code, start[i], end[i], nullptr);
-        for (Variant run : variants()) {
-            run(code, start.data(), end.data(), start.size(), years.data());
-            for (size_t i = 0; i < start.size(); i++)
-                ASSERT_TRUE(SameBits(years[i], want[i]))
-                    << "basis " << code << " " << hex(start[i]) << " " << hex(end[i]);
-        }
-    }
 }
