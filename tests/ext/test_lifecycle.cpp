@@ -22,36 +22,34 @@ protected:
     tkhost::Module module{TK_MODULE_PATH};
 };
 
+// The version queries, and the handle that tkextver and tkextent store:
+// the last call wins, and it stays when instances come and go.
 TEST_F(Lifecycle, VersionQueriesAndHandle)
 {
-    auto extver = fn<int32_t (*)(void *, int64_t *, int64_t *)>("tkextver");
-    auto extent = fn<int32_t (*)(void *)>("tkextent");
     void **handle = static_cast<void **>(module.symbol("Exported_TKHandle"));
-    int64_t major = 0, minor = 0;
-    EXPECT_EQ(extver(kernel.handle(), &major, &minor), 0);
-    EXPECT_EQ(major, 7);
-    EXPECT_EQ(minor, 1);
-    EXPECT_EQ(*handle, kernel.handle());
+    auto extent = fn<int32_t (*)(void *)>("tkextent");
     tkhost::Kernel other;
-    EXPECT_EQ(extent(other.handle()), 0);
-    EXPECT_EQ(*handle, other.handle()) << "the last call wins";
-
     int64_t v[3] = {-1, -1, -1};
-    EXPECT_EQ(fn<TKVersionFn>("TKU_EXTNAMEReqVersion")(nullptr, &v[0], &v[1], &v[2]), 0);
-    EXPECT_EQ(v[0] * 100 + v[1] * 10 + v[2], 711);
-    EXPECT_EQ(fn<TKVersionFn>("TKU_EXTNAMEVersion")(nullptr, &v[0], &v[1], &v[2]), 0);
-    EXPECT_EQ(v[0] * 100 + v[1] * 10 + v[2], 700);
+    auto extver = fn<int32_t (*)(void *, int64_t *, int64_t *)>("tkextver");
+    EXPECT_EQ(extver(kernel.handle(), &v[0], &v[1]), 0);
+    EXPECT_EQ(v[0] * 10 + v[1], 71);
+    EXPECT_EQ(*handle, kernel.handle());
+    EXPECT_EQ(extent(other.handle()), 0);
+    EXPECT_EQ(*handle, other.handle());
+    destroy(create());
+    EXPECT_EQ(*handle, other.handle()) << "an instance leaves the handle alone";
+    for (auto [name, want] : {std::pair{"TKU_EXTNAMEReqVersion", 711}, {"TKU_EXTNAMEVersion", 700}}) {
+        EXPECT_EQ(fn<TKVersionFn>(name)(nullptr, &v[0], &v[1], &v[2]), 0);
+        EXPECT_EQ(v[0] * 100 + v[1] * 10 + v[2], want) << name;
+    }
     extent(nullptr);
 }
 
 // The instance and the records handed to the kernel.
 TEST_F(Lifecycle, InstanceLayout)
 {
-    void **handle = static_cast<void **>(module.symbol("Exported_TKHandle"));
-    void *before = *handle;
     auto *inst = static_cast<TKExtInstance *>(create());
     ASSERT_NE(inst, nullptr);
-    EXPECT_EQ(*handle, before) << "tkuyrdif leaves the global handle alone";
 
     auto args = kernel.last_create();
     EXPECT_EQ(args.pool_record, std::vector<uint8_t>(24, 0));
@@ -143,20 +141,6 @@ TEST_F(Lifecycle, CallsInOrder)
     EXPECT_EQ(messages.lines().back(),
               "ERROR: 0x803FC002: The extension instance could not be created.");
     EXPECT_EQ(messages.calls[TKH_MSG_STATUS_TO_JNL], 2);
-}
-
-// The loader path the tools use: start-up, lookup by name, teardown.
-TEST_F(Lifecycle, LoaderEndToEnd)
-{
-    {
-        tkhost::Extension ext(module, kernel, &messages);
-        EXPECT_EQ(ext.find(U"YRDIF#"), module.symbol("uwfyrdifS"));
-        EXPECT_EQ(ext.find(U"YRDI"), nullptr);
-    }
-    EXPECT_EQ(kernel.live_pools() + kernel.live_journals(), 0);
-    kernel.fail_pool_create = true;
-    EXPECT_THROW(tkhost::Extension(module, kernel, &messages), tkhost::LoadError);
-    EXPECT_THROW(tkhost::Module("/nonexistent/tkyrdif.so"), tkhost::LoadError);
 }
 
 } // namespace
