@@ -25,6 +25,7 @@ import sys
 import tempfile
 
 MISSING = "fffffe0000000000"
+COLUMNS = ("start", "end", "basis", "years", "years_bytes")
 TEXTS = ["30/360", "ACT/ACT", "ACT/360", "ACT/365", "AGE", "act/act", "Actual", "age  ",
          "30E/360", "360", "ACT", "A/360", "ACT/AGE", "BASIS ACT/360", "365", "30", "",
          "   ", "xyz", "ACTUA", "ACT 360 360", "ACT/365/360", "365/360", "ACTUAL/365"]
@@ -81,6 +82,24 @@ def run_yrdif(yrdif, rows, bytes_form):
     return [struct.pack(">d", float(r[-1])).hex() if r[-1] else MISSING for r in got]
 
 
+def cases(yrdif, kind="values", rows=5000, seed=1):
+    """Golden cases as dicts keyed by the columns of OUT.csv."""
+    rng = random.Random(seed)
+    pairs = []
+    for i in range(rows):
+        if kind == "values":
+            s, e = repr(date_value(rng)), repr(date_value(rng))
+            s, e = ("NaN" if x == "nan" else x for x in (s, e))
+        else:
+            s, e = iso_date(rng), iso_date(rng)
+        if i % 17 == 0:
+            e = s
+        pairs.append((s, e, basis(rng)))
+    years = run_yrdif(yrdif, pairs, False)
+    years_bytes = run_yrdif(yrdif, pairs, True)
+    return [dict(zip(COLUMNS, (*row, y, yb))) for row, y, yb in zip(pairs, years, years_bytes)]
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--yrdif", required=True, help="the yrdif command")
@@ -89,24 +108,10 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("out")
     a = ap.parse_args()
-    rng = random.Random(a.seed)
-    rows = []
-    for i in range(a.rows):
-        if a.kind == "values":
-            s, e = repr(date_value(rng)), repr(date_value(rng))
-            s, e = ("NaN" if x == "nan" else x for x in (s, e))
-        else:
-            s, e = iso_date(rng), iso_date(rng)
-        if i % 17 == 0:
-            e = s
-        rows.append((s, e, basis(rng)))
-    years = run_yrdif(a.yrdif, rows, False)
-    years_bytes = run_yrdif(a.yrdif, rows, True)
     with open(a.out, "w", newline="", encoding="utf-8") as f:
-        w = csv.writer(f)
-        w.writerow(["start", "end", "basis", "years", "years_bytes"])
-        for row, y, yb in zip(rows, years, years_bytes):
-            w.writerow([*row, y, yb])
+        w = csv.DictWriter(f, fieldnames=COLUMNS)
+        w.writeheader()
+        w.writerows(cases(a.yrdif, a.kind, a.rows, a.seed))
 
 
 if __name__ == "__main__":
