@@ -4,7 +4,9 @@
 // irregular), the case-mapping service rule, and the byte conversions.
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "support.h"
@@ -13,23 +15,17 @@ using namespace tktest;
 
 namespace {
 
-struct Expected {
-    uint32_t up, low, min, max;
-};
+using Mapped = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>; // upper, lower, min, max
 
 // tables/case_mappings.txt: the characters that any mapping changes.
-std::map<uint32_t, Expected> derived()
+std::map<uint32_t, Mapped> derived()
 {
-    std::map<uint32_t, Expected> t;
+    std::map<uint32_t, Mapped> t;
     std::ifstream in(TK_SOURCE_DIR "/tables/case_mappings.txt");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream f(line);
-        uint32_t c;
-        Expected e;
-        if (line[0] != '#' && f >> std::hex >> c >> e.up >> e.low >> e.min >> e.max)
-            t[c] = e;
-    }
+    uint32_t c, up, low, min, max;
+    for (std::string line; std::getline(in, line);)
+        if (line[0] != '#' && std::istringstream(line) >> std::hex >> c >> up >> low >> min >> max)
+            t[c] = {up, low, min, max};
     return t;
 }
 
@@ -41,10 +37,7 @@ class CaseMapping : public WithKernel {};
 TEST_F(CaseMapping, EveryCharacterThroughEachMapping)
 {
     auto table = derived();
-    const struct {
-        uint32_t c;
-        Expected e;
-    } irregular[] = {
+    const std::pair<uint32_t, Mapped> irregular[] = {
         {0x00FF, {0x0178, 0x00FF, 0x00FF, 0x0178}}, {0x0131, {0x0131, 0x0131, 0x0049, 0x0131}},
         {0x0130, {0x0130, 0x0130, 0x0049, 0x0131}}, {0x00B5, {0x00B5, 0x00B5, 0x00B5, 0x03BC}},
         {0x03C2, {0x03C2, 0x03C2, 0x03A3, 0x03C3}}, {0x01C5, {0x01C4, 0x01C6, 0x01C4, 0x01C6}},
@@ -59,32 +52,25 @@ TEST_F(CaseMapping, EveryCharacterThroughEachMapping)
     };
     auto want = [&](uint32_t c) {
         auto it = table.find(c);
-        Expected e = it == table.end() ? Expected{c, c, c, c} : it->second;
-        return std::vector<uint32_t>{e.up, e.low, e.min, e.max};
+        return it == table.end() ? Mapped{c, c, c, c} : it->second;
     };
     ASSERT_GT(table.size(), 1000u);
-    for (const auto &r : irregular)
-        EXPECT_EQ(want(r.c), (std::vector<uint32_t>{r.e.up, r.e.low, r.e.min, r.e.max}))
-            << std::hex << r.c;
+    for (const auto &[c, mapped] : irregular)
+        EXPECT_EQ(want(c), mapped) << std::hex << c;
 
-    std::vector<uint32_t> all;
-    for (uint32_t c = 0; c <= 0x10FFFF; c++)
-        all.push_back(c);
-    for (uint32_t c : {0x110000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
-        all.push_back(c);
-    const int64_t n = static_cast<int64_t>(all.size());
-    auto up = all, low = all, mn = all, mx = all;
-    for (auto f : {tkzstup, tkzstlo, tkzstmin, tkzstmax})
+    std::vector<uint32_t> all(0x110000);
+    std::iota(all.begin(), all.end(), 0u);
+    all.insert(all.end(), {0x110000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu});
+    std::vector<uint32_t> out[4] = {all, all, all, all};
+    int k = 0;
+    for (auto f : {tkzstup, tkzstlo, tkzstmin, tkzstmax}) {
         for (int64_t bad : {0, -1, -1000})
             f(all.data(), bad);
-    tkzstup(up.data(), n);
-    tkzstlo(low.data(), n);
-    tkzstmin(mn.data(), n);
-    tkzstmax(mx.data(), n);
+        f(out[k++].data(), std::ssize(all));
+    }
     for (size_t i = 0; i < all.size(); i++) {
         ASSERT_EQ(all[i], i < 0x110000 ? i : all[i]) << "a count of zero or less wrote";
-        ASSERT_EQ((std::vector<uint32_t>{up[i], low[i], mn[i], mx[i]}), want(all[i]))
-            << std::hex << all[i];
+        ASSERT_EQ(Mapped(out[0][i], out[1][i], out[2][i], out[3][i]), want(all[i])) << std::hex << all[i];
     }
 }
 
@@ -97,34 +83,30 @@ TEST_F(CaseMapping, ServiceTakesEverythingFrom128Up)
     tkhost::CaseService svc;
     svc.set_map([](uint32_t c, bool upper) { return upper ? c ^ 0x5A5A0000u : c + 7; });
     kernel.set_case_service(&svc);
-
-    std::vector<uint32_t> s;
-    uint8_t bytes_up[256], bytes_low[256];
-    for (uint32_t c = 0; c < 256; c++) {
-        s.push_back(c < 128 ? c : 0x10400);
-        bytes_up[c] = bytes_low[c] = static_cast<uint8_t>(c);
-    }
-    s.insert(s.end(), {0x80, 0xE0, 0xFFFFFFFF});
+    std::vector<uint32_t> s(256);
+    std::iota(s.begin(), s.end(), 0u);
+    std::vector<uint8_t> bytes_up(s.begin(), s.end()), bytes_low = bytes_up;
+    s.push_back(0xFFFFFFFF);
     auto up = s, low = s, mn = s;
-    tkzstup(up.data(), static_cast<int64_t>(up.size()));
-    tkzstlo(low.data(), static_cast<int64_t>(low.size()));
-    skStrUp(bytes_up, 256);
-    skStrLow(bytes_low, 256);
+    tkzstup(up.data(), std::ssize(up));
+    tkzstlo(low.data(), std::ssize(low));
+    skStrUp(bytes_up.data(), 256);
+    skStrLow(bytes_low.data(), 256);
     for (uint32_t c = 0; c < 256; c++) {
-        const uint32_t want_up = c >= 'a' && c <= 'z' ? c - 32 : c,
-                       want_low = c >= 'A' && c <= 'Z' ? c + 32 : c;
-        EXPECT_EQ(bytes_up[c], want_up);
-        EXPECT_EQ(bytes_low[c], want_low);
-        EXPECT_EQ(up[c], c < 128 ? want_up : 0x10400u ^ 0x5A5A0000u);
-        EXPECT_EQ(low[c], c < 128 ? want_low : 0x10400u + 7);
+        const uint32_t ascii_up = c >= 'a' && c <= 'z' ? c - 32 : c,
+                       ascii_low = c >= 'A' && c <= 'Z' ? c + 32 : c;
+        EXPECT_EQ(std::tuple(up[c], low[c], bytes_up[c], bytes_low[c]),
+                  std::tuple(c < 128 ? ascii_up : c ^ 0x5A5A0000u, c < 128 ? ascii_low : c + 7,
+                             ascii_up, ascii_low))
+            << c;
     }
     EXPECT_EQ(low.back(), 0xFFFFFFFFu + 7);
-    EXPECT_EQ(svc.calls[TKH_CASEMAP_UPPER], 131); // every character from 128 up
-    EXPECT_EQ(svc.calls[TKH_CASEMAP_LOWER], 131);
-    tkzstmin(mn.data(), static_cast<int64_t>(mn.size()));
-    tkzstmax(mn.data(), static_cast<int64_t>(mn.size()));
-    EXPECT_EQ(tkzseqn(&s[257], 1, &up[257], 1), 0);
-    EXPECT_EQ(svc.calls.total(), 2 * 131);
+    EXPECT_EQ(svc.calls[TKH_CASEMAP_UPPER], 129); // every character from 128 up
+    EXPECT_EQ(svc.calls[TKH_CASEMAP_LOWER], 129);
+    tkzstmin(mn.data(), std::ssize(mn));
+    tkzstmax(mn.data(), std::ssize(mn));
+    EXPECT_EQ(tkzseqn(&s[200], 1, &up[200], 1), 0);
+    EXPECT_EQ(svc.calls.total(), 2 * 129);
 
     kernel.set_case_service(nullptr);
     uint32_t e0 = 0xE0;
