@@ -83,21 +83,19 @@ TEST(Copies, EveryOverlapAgainstModels)
     }
 }
 
+// A copy from the pool with flags 0; null arguments never reach the pool,
+// zero bytes still ask it, and a refusal gives null.
 TEST(Copies, DupFromPool)
 {
     tkhost::Kernel kernel;
     tkhost::Pool pool(kernel, "test", nullptr);
     const char text[] = "abcdef";
-    void *copy = skMemDup(text, 6, pool.object());
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(std::memcmp(copy, text, 6), 0);
-    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 1);
+    const void *copy = skMemDup(text, 6, pool.object());
+    EXPECT_TRUE(copy && std::memcmp(copy, text, 6) == 0);
     EXPECT_EQ(kernel.log.events().back(), "pool.alloc 6 flags 0");
-
-    EXPECT_EQ(skMemDup(nullptr, 6, pool.object()), nullptr);
-    EXPECT_EQ(skMemDup(text, 6, nullptr), nullptr);
-    EXPECT_NE(skMemDup(text, 0, pool.object()), nullptr) << "zero bytes still asks the pool";
-    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 2) << "null arguments never reach the pool";
+    EXPECT_FALSE(skMemDup(nullptr, 6, pool.object()) || skMemDup(text, 6, nullptr));
+    EXPECT_TRUE(skMemDup(text, 0, pool.object()));
+    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 2);
     kernel.fail_alloc = true;
     EXPECT_EQ(skMemDup(text, 6, pool.object()), nullptr);
 }
