@@ -27,14 +27,9 @@ public:
         if (m == MAP_FAILED)
             throw std::runtime_error("mmap");
         base_ = static_cast<uint8_t *>(m);
-        if (where == Placement::End) {
-            uint8_t *guard = base_ + data_pages * page_;
-            mprotect(guard, page_, PROT_NONE);
-            data_ = guard - n;
-        } else {
-            mprotect(base_, page_, PROT_NONE);
-            data_ = base_ + page_;
-        }
+        uint8_t *guard = where == Placement::End ? base_ + data_pages * page_ : base_;
+        mprotect(guard, page_, PROT_NONE);
+        data_ = where == Placement::End ? guard - n : guard + page_;
     }
     ~GuardedRange() { munmap(base_, size_); }
     GuardedRange(const GuardedRange &) = delete;
