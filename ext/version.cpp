@@ -20,6 +20,34 @@ LENGTH_IS(TK_BUILD_IDENT19, 19);
 LENGTH_IS(TK_BUILD_PLATFORM, 5);
 LENGTH_IS(TK_BUILD_DATE, 28);
 
+/* How many characters of text are c, and whether all of them are among
+ * chars: the build's texts have fixed character sets. */
+static constexpr int count_of(const char *text, char c)
+{
+    int n = 0;
+    for (; *text; text++)
+        n += *text == c;
+    return n;
+}
+
+static constexpr bool made_of(const char *text, const char *chars)
+{
+    for (; *text; text++)
+        if (count_of(chars, *text) == 0)
+            return false;
+    return true;
+}
+
+#define DIGITS "0123456789"
+#define UPPER "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+#define LOWER "abcdefghijklmnopqrstuvwxyz"
+static_assert(made_of(TK_BUILD_RELEASE, DIGITS UPPER "."), "release: digits, upper case, dots");
+static_assert(made_of(TK_BUILD_LOCATION, DIGITS LOWER "-/:") && count_of(TK_BUILD_LOCATION, ':') == 1,
+              "location: digits, lower case, - and /, one :");
+static_assert(made_of(TK_BUILD_IDENT8, DIGITS UPPER LOWER), "ident8: letters and digits");
+static_assert(made_of(TK_BUILD_IDENT19, DIGITS UPPER LOWER "-/"), "ident19: letters, digits, - and /");
+static_assert(made_of(TK_BUILD_PLATFORM, LOWER), "platform: lower case");
+
 /* Fixed-width markers: key, '=', then blanks to 65 characters. */
 #define HOTFIX_MARKER "ZYL_VERSION_HOTFIX_NUMBER=                                       "
 #define IMAGE_MARKER "VERCON_IMAGE_DESCRIPTION=                                        "

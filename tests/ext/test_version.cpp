@@ -1,8 +1,7 @@
 // The version record: 208 bytes copied exactly, seventeen words in use and
-// nine zero, empty texts that are never null, the build's own texts of
-// their stated forms (the fixed texts and every length are checked as the
-// module compiles), and a build date text that is the build time's.
-#include <algorithm>
+// nine zero, empty texts that are never null, and a build date text that is
+// the build time's.  (The fixed texts, and the lengths and character sets
+// of the build's own, are checked as the module compiles.)
 #include <ctime>
 
 #include "host_fixture.h"
@@ -24,17 +23,8 @@ TEST(Version, Record)
 
     TKVersionInfo v;
     std::memcpy(&v, a, sizeof v);
-    const std::string digits = "0123456789", upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
-                      lower = "abcdefghijklmnopqrstuvwxyz";
-    const std::pair<std::string, std::string> texts[] = { // each text, the characters it may hold
-        {v.release, digits + upper + "."},  {v.location, digits + lower + "-/:"},
-        {v.ident8, digits + upper + lower}, {v.ident19, digits + upper + lower + "-/"},
-        {v.platform, lower},                {v.empty16, ""}, {v.empty64, ""}, {v.empty88, ""},
-        {v.empty104, ""},
-    };
-    for (const auto &[text, chars] : texts)
-        EXPECT_EQ(text.find_first_not_of(chars), std::string::npos) << text;
-    EXPECT_EQ(std::count(v.location, v.location + 30, ':'), 1) << v.location;
+    for (const char *e : {v.empty16, v.empty64, v.empty88, v.empty104})
+        EXPECT_STREQ(e, "");
     const auto when = static_cast<std::time_t>(v.build_time);
     char date[64];
     std::strftime(date, sizeof date, "%a %b %d %H:%M:%S UTC %Y", std::gmtime(&when));
