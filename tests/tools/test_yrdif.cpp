@@ -15,41 +15,10 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
 std::string slurp(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string quote(const std::string &a)
-{
-    std::string q = "'";
-    for (char c : a)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the command with input on standard input (or from `from`, e.g. a
-// directory) and standard output to a file (or to `to`, e.g. /dev/full).
-Outcome run(const std::vector<std::string> &args, const std::string &input = "",
-            const std::string &from = "", const std::string &to = "")
-{
-    // Names of this process's own, so that test runs side by side do not mix.
-    std::string dir = ::testing::TempDir() + "yrdif_" + std::to_string(getpid()) + "_";
-    std::string in = dir + "in", out = dir + "out", err = dir + "err";
-    std::ofstream(in, std::ios::binary) << input;
-    std::ofstream(out, std::ios::trunc).flush();
-    std::string cmd = quote(TK_YRDIF_PATH);
-    for (const auto &a : args)
-        cmd += " " + quote(a);
-    cmd += " <" + (from.empty() ? in : from) + " >" + (to.empty() ? out : to) + " 2>" + err;
-    int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(out), slurp(err)};
 }
 
 struct Case {
@@ -61,12 +30,29 @@ struct Case {
     std::string input = "", from = "", to = "";
 };
 
-void check(const Case &c, const std::string &input = "")
+// Runs the command with the case's input on standard input (or from
+// `from`, e.g. a directory) and standard output to a file (or to `to`, e.g.
+// /dev/full), and checks its status, standard output and standard error.
+void check(const Case &c)
 {
-    Outcome r = run(c.args, input.empty() ? c.input : input, c.from, c.to);
-    EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.err;
-    EXPECT_EQ(r.out, c.out) << c.name;
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << ": stderr was\n" << r.err;
+    // Names of this process's own, so that test runs side by side do not mix.
+    const std::string dir = ::testing::TempDir() + "yrdif_" + std::to_string(getpid()) + "_";
+    std::ofstream(dir + "in", std::ios::binary) << c.input;
+    std::ofstream(dir + "out", std::ios::trunc).flush();
+    std::string cmd = "'" TK_YRDIF_PATH "'";
+    for (const auto &a : c.args) { // each argument in single quotes, its own quotes escaped
+        cmd += " '";
+        for (char ch : a)
+            cmd += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+        cmd += "'";
+    }
+    cmd += " <" + (c.from.empty() ? dir + "in" : c.from) + " >" + (c.to.empty() ? dir + "out" : c.to) +
+           " 2>" + dir + "err";
+    const int rc = std::system(cmd.c_str());
+    const std::string out = slurp(dir + "out"), err = slurp(dir + "err");
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, c.status) << c.name << "\n" << err;
+    EXPECT_EQ(out, c.out) << c.name;
+    EXPECT_NE(err.find(c.err), std::string::npos) << c.name << ": stderr was\n" << err;
 }
 
 // Single evaluations, bad arguments and CSV batches, one table.
@@ -153,9 +139,9 @@ TEST(Yrdif, Runs)
     for (const auto &c : cases)
         check(c);
     // --errors writes every row without a result; none is shown.
-    std::string errors = ::testing::TempDir() + "yrdif_errors_" + std::to_string(getpid());
-    Outcome r = run({"--csv", "--max-errors=0", "--errors", errors}, "start,end\n.,1\n.,2\n");
-    EXPECT_NE(r.err.find("2 of 2 rows have no result; 2 not shown"), std::string::npos) << r.err;
+    const std::string errors = ::testing::TempDir() + "yrdif_errors_" + std::to_string(getpid());
+    check({"--errors", {"--csv", "--max-errors=0", "--errors", errors}, 1, "start,end,yrdif\n.,1,\n.,2,\n",
+           "2 of 2 rows have no result; 2 not shown", "start,end\n.,1\n.,2\n"});
     EXPECT_EQ(slurp(errors), "<stdin>:2: start: the start date is missing\n"
                              "<stdin>:3: start: the start date is missing\n");
     std::remove(errors.c_str());
