@@ -13,61 +13,47 @@ namespace {
 
 class Entry : public Hosted {};
 
-// A missing date, whatever its NaN, is rejected before the basis is read
-// (even an unreadable one): neither the string service nor the
-// case-mapping service is called.
-TEST_F(Entry, MissingDatesNeverReachTheParser)
+// Any argument count but 2 reads a basis; an absent value or text, or an
+// empty one, gives the missing value.  A missing date, whatever its NaN, is
+// rejected before the basis is read (even an unreadable one): neither the
+// string service nor the case-mapping service is called.
+TEST_F(Entry, RecordShapes)
 {
     tkhost::CaseService cases;
     kernel.set_case_service(&cases);
-    const std::u32string nonascii = U"\u00E2ge"; // would go to the case service
-    const tkhost::Basis wide{nonascii.data(), 3};
-    const std::pair<TKEntryPoint, std::optional<tkhost::Basis>> calls[] = {
-        {yrdif, wide}, {yrdif_bytes, tkhost::Basis{"AGE", 3}}, {yrdif, tkhost::Basis{nullptr, 5}},
-        {yrdif, std::nullopt}};
-    for (uint64_t nan : {0xFFFFFE0000000000ull, 0x7FF8000000000000ull, 0xFFF8000000000001ull,
-                         0x7FF0000000000001ull, 0x7FFFFFFFFFFFFFFFull}) {
-        const double m = from_bits(nan);
-        for (auto [d1, d2] : {std::pair{m, 0.0}, std::pair{0.0, m}, std::pair{m, m}})
-            for (const auto &[entry, basis] : calls) {
-                auto e = tkhost::evaluate(entry, context.object(), d1, d2, basis);
-                EXPECT_EQ(std::pair(e.status, bits(e.result)),
-                          std::pair(TK_YRDIF_FAILED, uint64_t{TK_MISSING_BITS}));
-            }
-    }
-    EXPECT_EQ(strings.calls.total() + cases.calls.total(), 0);
-    tkhost::evaluate(yrdif, context.object(), 0, 1, wide);
-    EXPECT_EQ(cases.calls.total(), 1) << "the same text does reach the service with dates";
-}
-
-// Any argument count but 2 reads a basis; an absent value or text, or an
-// empty one, gives the missing value.
-TEST_F(Entry, RecordShapes)
-{
-    const std::u32string act = U"ACT/360";
+    const std::u32string act = U"ACT/360", accented = U"\u00E2ge"; // â goes to the case service
     const tkhost::Basis wide{act.data(), 7}, narrow{"ACT/360", 7}, no_text{nullptr, 7},
-        empty{act.data(), 0};
+        empty{act.data(), 0}, age_text{accented.data(), 3};
+    const std::optional<tkhost::Basis> none;
     double age = 0, act360 = 0;
     zdatdif(TK_BASIS_AGE, nullptr, &age, 14610, 15157);
     zdatdif(TK_BASIS_ACT_360, nullptr, &act360, 14610, 15157);
-    const double m = missing();
+    const double m = missing(), a = 14610, b = 15157, qnan = from_bits(0x7FF8000000000000),
+                 snan = from_bits(0x7FF0000000000001), other = from_bits(0xFFFFFFFFFFFFFFFF);
     const struct {
         int64_t argc;
         std::optional<tkhost::Basis> basis;
         bool bytes;
-        double want;
+        double d1, d2, want;
     } rows[] = {
-        {2, std::nullopt, false, age}, {2, wide, false, age},      {2, narrow, true, age},
-        {3, wide, false, act360},      {1, wide, false, act360},   {7, narrow, true, act360},
-        {3, std::nullopt, false, m},   {1, std::nullopt, true, m}, {3, no_text, false, m},
-        {3, no_text, true, m},         {3, empty, false, m},
+        {2, none, false, a, b, age},     {2, wide, false, a, b, age},       {2, narrow, true, a, b, age},
+        {3, wide, false, a, b, act360},  {1, wide, false, a, b, act360},    {7, narrow, true, a, b, act360},
+        {3, none, false, a, b, m},       {1, none, true, a, b, m},          {3, no_text, false, a, b, m},
+        {3, no_text, true, a, b, m},     {3, empty, false, a, b, m},        {3, age_text, false, m, b, m},
+        {3, age_text, false, a, qnan, m}, {3, narrow, true, snan, snan, m}, {3, no_text, false, other, b, m},
+        {2, none, false, a, m, m},
     };
     for (const auto &r : rows) {
-        auto e = tkhost::evaluate(r.bytes ? yrdif_bytes : yrdif, context.object(), 14610, 15157,
+        const int64_t calls = strings.calls.total() + cases.calls.total();
+        auto e = tkhost::evaluate(r.bytes ? yrdif_bytes : yrdif, context.object(), r.d1, r.d2,
                                   r.basis, r.argc);
+        const bool dated = !std::isnan(r.d1) && !std::isnan(r.d2);
         EXPECT_TRUE(SameBits(e.result, r.want)) << "row " << &r - rows;
         EXPECT_EQ(e.status, std::isnan(r.want) ? TK_YRDIF_FAILED : 0) << "row " << &r - rows;
+        EXPECT_TRUE(dated || strings.calls.total() + cases.calls.total() == calls) << "row " << &r - rows;
     }
+    tkhost::evaluate(yrdif, context.object(), a, b, age_text);
+    EXPECT_EQ(cases.calls.total(), 1) << "the same text does reach the service with dates";
 }
 
 // Four threads at once, two on the shared instance and two on instances of
