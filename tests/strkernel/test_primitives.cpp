@@ -46,6 +46,16 @@ TEST(Primitives, Examples)
     skStrCpy(nullptr, dst);
     skStrCpy(abc, nullptr); // no destination: nothing written
     EXPECT_EQ(std::memcmp(dst, "\0\x09", 2), 0);
+    // The byte conversions change ASCII letters only.
+    uint8_t up[256], low[256];
+    std::iota(up, up + 256, uint8_t{0});
+    std::memcpy(low, up, sizeof low);
+    skStrUp(up, 256);
+    skStrLow(low, 256);
+    for (int c = 0; c < 256; c++) {
+        EXPECT_EQ(up[c], c >= 'a' && c <= 'z' ? c - 32 : c) << c;
+        EXPECT_EQ(low[c], c >= 'A' && c <= 'Z' ? c + 32 : c) << c;
+    }
     uint32_t tdst[5] = {7, 7, 7, 7, 7};
     skStrTCpy(t3, tdst);
     EXPECT_EQ(tdst[3] + tdst[4], 7u);
