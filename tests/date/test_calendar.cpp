@@ -15,13 +15,10 @@ enum Cutoff : int64_t { LookupFails = -1000000, SilentSuccess = -2000000 };
 void configure(tkhost::Kernel &k, int64_t cutoff)
 {
     k.clear_option(U"TK_NAME_YEARCUTOFF");
-    k.option_mode = tkhost::OptionMode::Normal;
-    if (cutoff == SilentSuccess) {
-        k.option_mode = tkhost::OptionMode::SucceedSilently;
-        k.set_year_cutoff(1234); // must not be seen
-    } else if (cutoff != LookupFails) {
-        k.set_year_cutoff(cutoff);
-    }
+    const bool silent = cutoff == SilentSuccess;
+    k.option_mode = silent ? tkhost::OptionMode::SucceedSilently : tkhost::OptionMode::Normal;
+    if (cutoff != LookupFails)
+        k.set_year_cutoff(silent ? 1234 : cutoff); // a silent success's value must not be seen
 }
 
 const double M = missing();

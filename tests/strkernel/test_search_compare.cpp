@@ -1,6 +1,7 @@
 // UTF-32 search, trim and case-insensitive comparison: every pair of short
 // strings over a small alphabet against plain references, and the
 // characters whose folding is irregular as a table.
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -51,9 +52,7 @@ TEST(SearchCompare, EveryPairOfShortStrings)
             size_t at = a.find(b);
             ASSERT_EQ(tkzsndx(u(a), len(a), u(b), len(b)),
                       at == std::u32string_view::npos ? -1 : static_cast<int64_t>(at));
-            bool eq = a.size() == b.size();
-            for (size_t k = 0; eq && k < a.size(); k++)
-                eq = fold(a[k]) == fold(b[k]);
+            const bool eq = std::ranges::equal(a, b, {}, fold, fold);
             ASSERT_EQ(tkzseqn(u(a), len(a), u(b), len(b)), eq);
             ASSERT_EQ(tkzsncmp(u(a), len(a), u(b), len(b)), ref_ncmp(a, b));
         }
