@@ -1,7 +1,8 @@
 // Both registrations end to end, through dlopen, the function list and
 // call records: every shape of record, a missing date rejected before the
 // basis is read, and threads evaluating at once.  (The bindings' golden
-// cases compare random pairs and basis texts through both with the engine.)
+// cases compare both on random pairs and basis texts with the column
+// kernel.)
 #include <thread>
 
 #include "basis_table.h"
