@@ -98,12 +98,14 @@ TEST(Copies, DupFromPool)
     tkhost::Kernel kernel;
     tkhost::Pool pool(kernel, "test", nullptr);
     const char text[] = "abcdef";
-    const void *copy = skMemDup(text, 6, pool.object());
-    EXPECT_TRUE(copy && std::memcmp(copy, text, 6) == 0);
+    for (int64_t n : {1, 6}) {
+        const void *copy = skMemDup(text, n, pool.object());
+        EXPECT_TRUE(copy && std::memcmp(copy, text, static_cast<size_t>(n)) == 0) << n;
+    }
     EXPECT_EQ(kernel.log.events().back(), "pool.alloc 6 flags 0");
     EXPECT_FALSE(skMemDup(nullptr, 6, pool.object()) || skMemDup(text, 6, nullptr));
     EXPECT_TRUE(skMemDup(text, 0, pool.object()));
-    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 2);
+    EXPECT_EQ(pool.calls[TKH_POOL_ALLOC], 3);
     kernel.fail_alloc = true;
     EXPECT_EQ(skMemDup(text, 6, pool.object()), nullptr);
 }
