@@ -61,17 +61,14 @@ std::vector<double> random_dates(std::mt19937_64 &rng, size_t n)
 TEST(Column, EveryPairAsTheEngineGivesIt)
 {
     const double steps[] = {0, 0.5, 1, 28, 29, 59, 365, 366, 730, 1461, 36524, -1, -366, -2000000};
-    std::vector<double> start, end;
+    std::mt19937_64 rng(20261206);
+    auto start = random_dates(rng, 4000), end = random_dates(rng, 4000);
+    for (size_t i = 0; i < 4000; i += 9)
+        end[i] = start[i]; // equal dates: 0 under every basis
     for (int64_t d = -138061; d <= 6589335; d++) {
         start.push_back(static_cast<double>(d));
         end.push_back(static_cast<double>(d) + steps[d % 14 < 0 ? -(d % 14) : d % 14]);
     }
-    std::mt19937_64 rng(20261206);
-    const auto random_start = random_dates(rng, 4000), random_end = random_dates(rng, 4000);
-    start.insert(start.begin(), random_start.begin(), random_start.end());
-    end.insert(end.begin(), random_end.begin(), random_end.end());
-    for (size_t i = 0; i < 4000; i += 9)
-        end[i] = start[i]; // equal dates: 0 under every basis
     const size_t n = start.size();
     std::vector<double> years(n), want(n);
     std::vector<int64_t> days(n), want_days(n);
