@@ -80,7 +80,7 @@ TEST_F(CaseMapping, EveryCharacterThroughEachMapping)
             auto [up, low, min, max] = want(c);
             if (with_service && c >= 128)
                 std::tie(up, low) = std::pair(c ^ 0x5A5A0000u, c + 7);
-            ASSERT_EQ(c, i < 0x110000 ? i : c) << "a count of zero or less wrote";
+            ASSERT_TRUE(i >= 0x110000 || c == i) << "a count of zero or less wrote";
             ASSERT_EQ(Mapped(out[0][i], out[1][i], out[2][i], out[3][i]), Mapped(up, low, min, max))
                 << std::hex << c << (with_service ? " with the service" : "");
         }
