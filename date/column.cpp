@@ -10,6 +10,7 @@
 
 #include "calendar.h"
 #include "column_simd.h"
+#include "datetext.h"
 
 #include "tkyrdif.h"
 #include "utf8.h"
@@ -139,4 +140,28 @@ void tk_dates_of_epoch_days(const int64_t *days, size_t n, int64_t nat, double *
 {
     for (size_t i = 0; i < n; i++)
         out[i] = days[i] == nat ? tk_missing() : tk_date_of_epoch_day(days[i]);
+}
+
+double tk_date_of_text(const char *text, size_t len, int32_t *kind)
+{
+    tk_date_text t;
+    int32_t k = tk_read_date_text(text, len, &t);
+    double v = tk_missing();
+    if (k == TK_TEXT_YMD) {
+        int64_t y = t.year;
+        if (t.digits == TK_YMD_TWO) { /* as cal_widen_year does with the fallback cutoff */
+            const int64_t r = CAL_CUTOFF_FALLBACK % 100;
+            y += CAL_CUTOFF_FALLBACK - r + (y < r ? 100 : 0);
+        }
+        v = tk_date_of_ymd(y, t.month, t.day);
+        if (v != v)
+            k = y < CAL_YEAR_MIN || y > CAL_YEAR_MAX ? TK_TEXT_OUTSIDE : TK_TEXT_NO_SUCH_DAY;
+    } else if (k == TK_TEXT_NUMBER) {
+        bool inside = t.number >= CAL_DATE_MIN && t.number < CAL_DATE_END;
+        v = inside ? t.number : tk_missing();
+        k = inside ? k : TK_TEXT_OUTSIDE;
+    }
+    if (kind)
+        *kind = k;
+    return v;
 }

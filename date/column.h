@@ -80,6 +80,14 @@ double tk_date_of_epoch_day(int64_t days);
  * give the missing value. */
 void tk_dates_of_epoch_days(const int64_t *days, size_t n, int64_t nat, double *out);
 
+/* The date value of a date text, read as the yrdif command reads it
+ * (datetext.h), a two-digit year widened through the host's cutoff when
+ * its option cannot be read (1926: 26 .. 99 are 1926 .. 1999, 00 .. 25 are
+ * 2000 .. 2025).  *kind, when not null, gets the reader's kind, or
+ * TK_TEXT_OUTSIDE or TK_TEXT_NO_SUCH_DAY for a date the calendar does not
+ * have.  The missing value for a missing date and for every kind below 0. */
+double tk_date_of_text(const char *text, size_t len, int32_t *kind);
+
 #ifdef __cplusplus
 }
 #endif

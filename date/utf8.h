@@ -37,4 +37,39 @@ static inline size_t tk_utf8_decode(const char *s, size_t len, uint32_t *out, si
     return n;
 }
 
+/* Room for any text as tk_text_shown writes it, its NUL included. */
+#define TK_SHOWN_MAX (2 + 4 * TK_SHOWN_BYTES + 3 + 1)
+#define TK_SHOWN_BYTES 40
+
+/* A user's text as every message shows it: in quotes, at most 40 bytes
+ * (then "..."), each byte that is not printable ASCII, and the backslash,
+ * as \xNN.  What it writes is ASCII, so a message cut anywhere is still
+ * valid in every encoding.  out has room for TK_SHOWN_MAX bytes; returns
+ * out. */
+static inline char *tk_text_shown(const char *s, size_t len, char *out)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    size_t o = 0;
+    out[o++] = '\'';
+    for (size_t i = 0; i < len && i < TK_SHOWN_BYTES; i++) {
+        unsigned c = (unsigned char)s[i];
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out[o++] = (char)c;
+        } else {
+            out[o++] = '\\';
+            out[o++] = 'x';
+            out[o++] = hex[c >> 4];
+            out[o++] = hex[c & 15];
+        }
+    }
+    out[o++] = '\'';
+    if (len > TK_SHOWN_BYTES) {
+        out[o++] = '.';
+        out[o++] = '.';
+        out[o++] = '.';
+    }
+    out[o] = 0;
+    return out;
+}
+
 #endif /* DATE_UTF8_H */
