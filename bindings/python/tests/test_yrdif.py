@@ -51,10 +51,12 @@ JAN_1_2000 = [
     dt.date(2000, 1, 1), dt.datetime(2000, 1, 1, 23, 59), pd.Timestamp("2000-01-01 10:00"),
     pd.Timestamp("2000-01-01 23:30", tz="America/New_York"), np.datetime64("2000-01-01"),
     np.datetime64("2000-01-01T23:59:59.999", "ms"), np.datetime64("2000-01-01T01", "h"),
-    "2000-01-01", "2000-01-01T18:00", 14610, 14610.99, np.int32(14610), np.float32(14610),
+    "2000-01-01", "2000-01-01T18:00", " 2000-01-01 10:00:59.5\r\n", "14610", b"2000-01-01",
+    14610, 14610.99, np.int32(14610), np.float32(14610),
 ]
-NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, "1581-12-31", dt.date(1500, 1, 1),
-           np.datetime64("4000-02-29"), 6589336, -138061.5, np.inf, "20001-01-01"]
+NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, pd.NA, "1581-12-31", dt.date(1500, 1, 1),
+           np.datetime64("4000-02-29"), 6589336, -138061.5, np.inf, "+20001-01-01", ".",
+           "2000-13-01", "4000-02-29"]
 
 
 @pytest.mark.parametrize("form", JAN_1_2000, ids=repr)
@@ -105,12 +107,54 @@ def test_broadcasting_series_and_errors():
     assert str(yrdif.days(a, b).dtype) == "Int64"
     with pytest.raises(ValueError, match="'ACT' is not recognised by the YRDIF rules"):
         yrdif.yrdif(0, 1, "ACT")
-    with pytest.raises(ValueError, match="'2000-13-01' is not an ISO 8601 date"):
-        yrdif.yrdif(["2000-01-01", "2000-13-01"], 0)
-    with pytest.raises(TypeError, match="basis is str or bytes"):
-        yrdif.yrdif(0, 1, 5)
     assert yrdif.basis_name("A/360") == "30/360"
     assert pickle.loads(pickle.dumps(yrdif._core.years)) is yrdif._core.years
+
+
+# (call, the error it raises, a text its message holds): every bad argument
+# named, no error from numpy or hashing.
+BAD = [
+    (lambda: yrdif.yrdif(["2000-01-01", "2000-1-1"], 0), ValueError, "start: '2000-1-1' is neither"),
+    (lambda: yrdif.yrdif(0, "20001-01-01"), ValueError, "end: '20001-01-01' has a five-digit"),
+    (lambda: yrdif.yrdif(np.arange(2).astype("m8[ns]"), 0), TypeError, "start: durations"),
+    (lambda: yrdif.yrdif(0, pd.Series(pd.to_timedelta([1], "D"))), TypeError, "end: durations"),
+    (lambda: yrdif.yrdif(dt.timedelta(1), 0), TypeError, "start: timedelta"),
+    (lambda: yrdif.yrdif(0, [True]), TypeError, "end: dates are not bools"),
+    (lambda: yrdif.yrdif(0, 1, "ACT"), ValueError, "'ACT' is not recognised by the YRDIF rules"),
+    (lambda: yrdif.yrdif(0, 1, "é" * 50), ValueError, "'" + "é" * 40 + "'... is not"),
+    (lambda: yrdif.yrdif(0, 1, {"AGE"}), TypeError, "basis must be a str, bytes, or an"),
+    (lambda: yrdif.yrdif(0, 1, 360), TypeError, "not int"),
+    (lambda: yrdif.yrdif(0, 1, ["AGE", 360]), TypeError, "a row's basis is int 360"),
+    (lambda: yrdif.yrdif(0, 1, np.array([360])), TypeError, "not an array of int64"),
+    (lambda: yrdif.yrdif(0, [1, 2], out=np.empty(2, np.float32)), TypeError, "float64, not float32"),
+    (lambda: yrdif.yrdif(pd.Series([0]), 1, out=np.empty(1)), TypeError, "out= is for numpy"),
+]
+
+
+@pytest.mark.parametrize("call,error,text", BAD, ids=[b[2] for b in BAD])
+def test_bad_arguments_are_named(call, error, text):
+    with pytest.raises(error) as e:
+        call()
+    assert text in str(e.value)
+
+
+def test_numpy_conventions():
+    """Lists read each element by its own type; masked arrays keep their
+    mask; out= is written and returned; long bases read as the module does."""
+    want = yrdif.yrdif(np.array([14610.0, np.nan, 14610.5]), 15157.0, "ACT/365")
+    assert as_hex(yrdif.yrdif(["2000-01-01", float("nan"), 14610.5], 15157.0, "ACT/365")) == \
+        as_hex(want)
+    m = yrdif.yrdif(np.ma.masked_array([14610.0, 14000.0], mask=[0, 1]),
+                    np.ma.masked_array([[15157.0], [15157.0]], mask=[[0], [1]]), "ACT/365")
+    assert m.mask.tolist() == [[False, True], [True, True]] and as_hex(m[0, 0]) == as_hex(want[0])
+    assert yrdif.days(np.ma.masked_array(["2000-01-01", "x"], mask=[0, 1]), 15157.0).mask.tolist() \
+        == [False, True]
+    out = np.empty(3)
+    assert yrdif.yrdif([14610, np.nan, 14610.5], 15157.0, "ACT/365", out=out) is out
+    assert as_hex(out) == as_hex(want)
+    assert yrdif.yrdif(0.0, 366.0, "ACT/360" + " " * 300) == 366 / 360
+    assert as_hex(yrdif.yrdif(0.0, 366.0, ["AGE", b"ACT", bytearray(b"ACT/360")])) == \
+        as_hex([yrdif.yrdif(0.0, 366.0, b) for b in ("AGE", b"ACT", b"ACT/360")])
 
 
 def test_dask_on_a_local_cluster():
@@ -135,6 +179,11 @@ def test_dask_on_a_local_cluster():
         assert as_hex(got) == as_hex(want)
         days = client.compute(yrdif.days(ddf.a, ddf.b, ddf.basis)).result()
         assert days.equals(yrdif.days(frame.a, frame.b, frame.basis))
+        by_index = yrdif.yrdif(ddf.set_index("a").index, pd.Timestamp("2001-07-01"))
+        assert as_hex(client.compute(by_index).result()) == \
+            as_hex(yrdif.yrdif(frame.a.sort_values(), pd.Timestamp("2001-07-01")))
+    with pytest.raises(ValueError, match="'bogus' is not recognised"):
+        yrdif.yrdif(ddf.a, ddf.b, "bogus")
 
 
 def test_readme_examples():

@@ -28,11 +28,16 @@ Dates
 -----
 ``datetime.date`` and ``datetime.datetime`` (its own calendar date),
 ``numpy.datetime64`` of any unit and arrays of them, pandas ``Timestamp``,
-``Series`` and ``DatetimeIndex`` (a time zone's own calendar date), ISO
-8601 date strings (as ``numpy.datetime64`` reads them), and plain numbers,
-read as the host's date values: days from 1960-01-01, fractions allowed.
-A time of day is dropped.  ``None``, NaN and NaT are missing, and so is a
-date outside the host calendar (1582-01-01 to 20000-12-31).
+``Series`` and ``DatetimeIndex`` (a time zone's own calendar date), and
+plain numbers, read as the host's date values: days from 1960-01-01,
+fractions allowed.  Texts are read as the ``yrdif`` command reads them:
+ISO 8601 dates ("2000-01-31", "+20000-12-31", "60-01-01" with the year
+widened through the host's default cutoff 1926), optionally with a time
+of day ("2000-01-31T10:30"), or numbers ("14610" is a date value, as
+14610 is).  Each element of a list is read by its own type.  A time of
+day is dropped.  ``None``, NaN, NaT, NA and the text "." are missing,
+and so is a date outside the host calendar (1582-01-01 to 20000-12-31) or
+a day it does not have; durations are no dates (``TypeError``).
 
 Calendar dates become date values through the host calendar by year,
 month and day.  That calendar has no 29 February in years divisible by
@@ -59,13 +64,17 @@ def basis_code(basis):
     """The basis code of one text: 1 '30/360', 2 'ACT/ACT', 3 'ACT/360',
     4 'ACT/365', 5 'AGE'.
 
-    A ``str`` follows the "YRDIF" rules, ``bytes`` the "YRDIF#" rules.
-    Raises ``ValueError`` naming the text when no rule accepts it.
+    A ``str`` follows the "YRDIF" rules, ``bytes`` (or ``bytearray``) the
+    "YRDIF#" rules.  Raises ``ValueError`` naming the text when no rule
+    accepts it, ``TypeError`` for anything but a text.
     """
+    if not isinstance(basis, _TEXTS):
+        raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
     code = _core.basis_code(basis)
     if code == 0:
-        raise ValueError(f"basis {basis!r} is not recognised by the "
-                         f"{'YRDIF#' if isinstance(basis, bytes) else 'YRDIF'} rules")
+        shown = basis if len(basis) <= 40 else basis[:40]
+        raise ValueError(f"basis {shown!r}{'...' if len(basis) > 40 else ''} is not recognised "
+                         f"by the {'YRDIF' if isinstance(basis, str) else 'YRDIF#'} rules")
     return code
 
 
@@ -74,42 +83,56 @@ def basis_name(basis):
     return BASES[basis_code(basis)]
 
 
-def _row_codes(bases):
-    """int32 codes of an array of texts, each distinct text parsed once;
-    0 (no result) for a text no rule accepts and for None or NaN."""
-    a = np.asarray(bases)
+_TEXTS = (str, bytes, bytearray)
+_BASIS_TYPES = "basis must be a str, bytes, or an array-like or Series of them"
+
+
+def _row_codes(a):
+    """int32 codes of an array of texts, each distinct text parsed once, each
+    element by its own rules (str or bytes); 0 (no result) for a text no
+    rule accepts and for None, NaN or NA."""
     if a.dtype.kind in "US":
         texts, inverse = np.unique(a.ravel(), return_inverse=True)
         table = np.array([_core.basis_code(t) for t in texts], dtype=np.int32)
         return table[inverse].reshape(a.shape)
+    if a.dtype.kind != "O":
+        raise TypeError(_BASIS_TYPES + f", not an array of {a.dtype}")
     cache = {}
 
     def code(b):
-        if b not in cache:
-            cache[b] = _row_code(b)
-        return cache[b]
+        key = (type(b), b) if isinstance(b, _TEXTS[:2]) else None
+        if key is None:
+            return _row_code(b)
+        if key not in cache:
+            cache[key] = _core.basis_code(b)
+        return cache[key]
 
     return np.fromiter((code(b) for b in a.ravel()), np.int32, a.size).reshape(a.shape)
 
 
 def _row_code(b):
-    """The code of one row's basis; 0 for None, NaN or NA."""
-    if isinstance(b, (str, bytes)):
+    """The code of one row's basis that is not str or bytes: 0 for None,
+    NaN or NA."""
+    if isinstance(b, bytearray):
         return _core.basis_code(b)
     if b is None or (isinstance(b, float) and b != b) or b is getattr(_pd(), "NA", None):
         return 0
-    raise TypeError(f"a basis is str or bytes, not {type(b).__name__}")
+    raise TypeError(_BASIS_TYPES + f"; a row's basis is {type(b).__name__} {b!r}")
 
 
 def _codes(basis):
     """The code argument of the ufuncs: a scalar int32 for one text, an
     int32 array for one text per row."""
-    if isinstance(basis, (str, bytes)):
+    if isinstance(basis, _TEXTS):
         return np.int32(basis_code(basis))
     pd = _pd()
-    if pd is not None and isinstance(basis, pd.Series):
-        basis = basis.to_numpy(dtype=object)
-    return _row_codes(basis)
+    if pd is not None and isinstance(basis, (pd.Series, pd.Index)):
+        return _row_codes(basis.to_numpy(dtype=object))
+    if isinstance(basis, np.ndarray):
+        return _row_codes(basis)
+    if isinstance(basis, (list, tuple)):
+        return _row_codes(np.array(basis, dtype=object))
+    raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
 
 
 # ---- dates ------------------------------------------------------------------
@@ -122,12 +145,18 @@ def _pd():
     return pandas
 
 
-def _date_scalar(x):
+def _is_duration(x):
+    return isinstance(x, (_dt.timedelta, np.timedelta64))
+
+
+def _date_scalar(x, arg):
     """The date value of one Python object (NaN for missing)."""
     if x is None:
         return np.nan
     if isinstance(x, (bool, np.bool_)):
-        raise TypeError("a date is not a bool")
+        raise TypeError(f"{arg}: a date is not a bool")
+    if _is_duration(x):
+        raise TypeError(f"{arg}: {type(x).__name__} {x!r} is a duration, not a date")
     pd = _pd()
     if pd is not None and (x is pd.NaT or x is pd.NA):
         return np.nan
@@ -137,24 +166,26 @@ def _date_scalar(x):
         return float(_core.date_values(np.int64(x.toordinal() - _EPOCH_ORDINAL)))
     if isinstance(x, np.datetime64):
         return float(_datetimes(np.asarray(x)))
-    if isinstance(x, str):
-        return float(_datetimes(_parse_dates(np.asarray(x))))
+    if isinstance(x, (str, bytes)):
+        return float(_texts(np.array([x], dtype=object), arg)[0])
     if isinstance(x, _numbers.Real):
         return float(x)
-    raise TypeError(f"cannot read a date from {type(x).__name__} {x!r}")
+    raise TypeError(f"{arg}: cannot read a date from {type(x).__name__} {x!r}")
 
 
-def _parse_dates(a):
-    """ISO 8601 texts to datetime64[D], naming the text that fails."""
-    try:
-        return a.astype("datetime64[D]")
-    except ValueError:
-        for t in a.ravel():
-            try:
-                np.datetime64(t, "D")
-            except ValueError:
-                raise ValueError(f"{t!r} is not an ISO 8601 date") from None
-        raise
+def _texts(a, arg):
+    """Date values of an array of texts (or of objects, each read by its
+    own type), as the yrdif command reads dates; ValueError naming the
+    first text that is no date."""
+    values, others, bad, kind = _core.date_texts(np.ascontiguousarray(a))
+    if bad >= 0:
+        text = a.ravel()[bad]
+        shown = text if len(text) <= 40 else text[:40]
+        raise ValueError(f"{arg}: {shown!r}{'...' if len(text) > 40 else ''} "
+                         f"{_core.date_text_problem(kind)}")
+    if others is not None and others.any():
+        values[others] = [_date_scalar(x, arg) for x in np.asarray(a)[others]]
+    return values
 
 
 def _datetimes(a):
@@ -163,29 +194,35 @@ def _datetimes(a):
     return _core.date_values(a.astype("datetime64[D]").view(np.int64))
 
 
-def date_values(dates):
+def date_values(dates, arg="dates"):
     """The host's date values (days from 1960-01-01) of dates in any of the
     accepted forms, as a float64 array (or a float for a scalar); NaN where
-    a date is missing or outside the host calendar."""
+    a date is missing or outside the host calendar.  ``arg`` names the
+    argument in error messages."""
     pd = _pd()
     if pd is not None:
         if isinstance(dates, (pd.Series, pd.Index)):
-            return _series_dates(dates)
+            return _series_dates(dates, arg)
     if np.ndim(dates) == 0 and not isinstance(dates, np.ndarray):
-        return _date_scalar(dates)
+        return _date_scalar(dates, arg)
     a = np.asarray(dates)
-    if a.dtype.kind == "M":
+    if not isinstance(dates, np.ndarray) and a.dtype.kind in "US":
+        a = np.array(dates, dtype=object)  # a list: each element by its own type
+    kind = a.dtype.kind
+    if kind == "M":
         return _datetimes(a)
-    if a.dtype.kind in "fiu":
+    if kind == "m":
+        raise TypeError(f"{arg}: durations ({a.dtype}) are not dates")
+    if kind == "b":
+        raise TypeError(f"{arg}: dates are not bools")
+    if kind in "fiu":
         return a.astype(np.float64, copy=False)
-    if a.dtype.kind in "US":
-        return _datetimes(_parse_dates(a))
-    if a.dtype.kind == "b":
-        raise TypeError("dates are not bools")
-    return np.array([_date_scalar(x) for x in a.ravel()], dtype=np.float64).reshape(a.shape)
+    if kind in "USO":
+        return _texts(a, arg)
+    raise TypeError(f"{arg}: cannot read dates from an array of {a.dtype}")
 
 
-def _series_dates(s):
+def _series_dates(s, arg):
     """Date values of a pandas Series or Index, as a float64 array."""
     pd = _pd()
     dtype = s.dtype
@@ -194,9 +231,24 @@ def _series_dates(s):
         dtype = s.dtype
     if dtype.kind == "M":
         return _datetimes(s.to_numpy())
+    if dtype.kind == "m":
+        raise TypeError(f"{arg}: durations ({dtype}) are not dates")
     if dtype.kind in "fiu" or pd.api.types.is_numeric_dtype(dtype) and dtype.kind != "b":
         return s.to_numpy(dtype=np.float64, na_value=np.nan)
-    return date_values(s.to_numpy(dtype=object))
+    return date_values(s.to_numpy(dtype=object), arg)
+
+
+def _unmasked(x):
+    """A masked array's data with its masked elements missing."""
+    d = np.ma.getdata(x)
+    mask = np.ma.getmaskarray(x)
+    if not mask.any():
+        return d
+    d = d.astype(np.float64 if d.dtype.kind in "iuf" else object if d.dtype.kind in "USO"
+                 else d.dtype)
+    d[mask] = None if d.dtype.kind == "O" else np.datetime64("NaT") if d.dtype.kind == "M" \
+        else np.nan
+    return d
 
 
 # ---- evaluation -------------------------------------------------------------
@@ -205,17 +257,34 @@ def _is_dask(x):
     return type(x).__module__.startswith("dask.")
 
 
-def _evaluate(ufunc, start, end, basis):
-    if _is_dask(start) or _is_dask(end) or _is_dask(basis):
+def _evaluate(ufunc, start, end, basis, out=None):
+    args = (start, end, basis)
+    pd = _pd()
+    lazy = any(_is_dask(x) for x in args)
+    series = pd is not None and any(isinstance(x, pd.Series) for x in args)
+    if out is not None:
+        dtype = np.float64 if ufunc is _core.years else np.int64
+        if lazy or series:
+            raise TypeError("out= is for numpy arrays; Series and Dask results are new objects")
+        if not isinstance(out, np.ndarray) or out.dtype != dtype:
+            raise TypeError(f"out must be a numpy array of {np.dtype(dtype)}, not "
+                            f"{getattr(out, 'dtype', type(out).__name__)}")
+    if lazy:
         from . import _dask
         return _dask.evaluate(ufunc.__name__, start, end, basis)
-    pd = _pd()
-    if pd is not None and any(isinstance(x, pd.Series) for x in (start, end, basis)):
+    if series:
         return _series(ufunc, start, end, basis)
-    out = ufunc(date_values(start), date_values(end), _codes(basis))
-    if np.ndim(out) == 0:  # scalars in: a Python float or int out
-        return out.item()
-    return out
+    masks = [np.ma.getmaskarray(x) for x in args if isinstance(x, np.ma.MaskedArray)]
+    if masks:  # masked elements are missing, and the result keeps their mask
+        start, end, basis = (_unmasked(x) if isinstance(x, np.ma.MaskedArray) else x
+                             for x in args)
+    res = ufunc(date_values(start, "start"), date_values(end, "end"), _codes(basis), out=out)
+    if masks:
+        return np.ma.masked_array(res, mask=np.logical_or.reduce(np.broadcast_arrays(*masks))
+                                  if len(masks) > 1 else np.broadcast_to(masks[0], res.shape))
+    if np.ndim(res) == 0 and out is None:  # scalars in: a Python float or int out
+        return res.item()
+    return res
 
 
 def _series(ufunc, start, end, basis):
@@ -233,7 +302,7 @@ def _series(ufunc, start, end, basis):
         return x.reindex(index) if isinstance(x, pd.Series) and not x.index.equals(index) else x
 
     start, end, basis = aligned(start), aligned(end), aligned(basis)
-    out = ufunc(date_values(start), date_values(end), _codes(basis))
+    out = ufunc(date_values(start, "start"), date_values(end, "end"), _codes(basis))
     name = getattr(start, "name", None) if isinstance(start, pd.Series) else None
     if ufunc is _core.days:
         return pd.Series(pd.array(np.where(out == np.iinfo(np.int64).min, None, out),
@@ -241,7 +310,7 @@ def _series(ufunc, start, end, basis):
     return pd.Series(out, index=index, name=name)
 
 
-def yrdif(start, end, basis="AGE"):
+def yrdif(start, end, basis="AGE", *, out=None):
     """The difference between two dates in years under a day-count basis,
     exactly as the host's ``YRDIF(start, end, basis)`` gives it.
 
@@ -256,17 +325,24 @@ def yrdif(start, end, basis="AGE"):
         them: ``str`` by the "YRDIF" rules, ``bytes`` by the "YRDIF#"
         rules.  One text that no rule accepts raises ``ValueError``; with
         one text per row such a row is missing.
+    out : numpy.ndarray of float64, optional
+        Where to write the result, as a ufunc's ``out=`` (numpy inputs).
 
     Returns
     -------
     float, numpy.ndarray of float64, pandas.Series, or a lazy Dask array or
     Series.  NaN where the host has no result: a missing date, a date
-    outside the calendar, or a row whose basis no rule accepts.
+    outside the calendar, or a row whose basis no rule accepts.  A masked
+    array in gives a masked array out, masked wherever an input is.
+
+    Raises ``TypeError`` naming the argument for a value that is no date
+    (a duration, a bool) or no basis, ``ValueError`` for a text that is
+    neither a date nor a date value.
     """
-    return _evaluate(_core.years, start, end, basis)
+    return _evaluate(_core.years, start, end, basis, out)
 
 
-def days(start, end, basis="AGE"):
+def days(start, end, basis="AGE", *, out=None):
     """The engine's whole-day count from which `yrdif` forms its result.
 
     For 'ACT/ACT', 'ACT/360' and 'ACT/365' it is the days between the
@@ -279,11 +355,13 @@ def days(start, end, basis="AGE"):
     Returns an int for scalars (None where there is no result), a
     ``numpy.ma.MaskedArray`` of int64 for arrays, a Series of pandas'
     nullable ``Int64`` for Series, and the int64 day counts with
-    -9223372036854775808 for no result from Dask collections.
+    -9223372036854775808 for no result from Dask collections.  ``out``,
+    an int64 array, receives the counts with that value for no result.
     """
-    out = _evaluate(_core.days, start, end, basis)
+    out = _evaluate(_core.days, start, end, basis, out)
     if isinstance(out, np.ndarray):
-        return np.ma.masked_equal(out, np.iinfo(np.int64).min)
+        none = np.ma.getdata(out) == np.iinfo(np.int64).min
+        return np.ma.masked_array(out, mask=none | np.ma.getmaskarray(out))
     if isinstance(out, int):
         return None if out == np.iinfo(np.int64).min else out
     return out

@@ -7,6 +7,7 @@
  *   days(start, end, code)   float64, float64, int32 -> int64 (INT64_MIN missing)
  *   date_values(epoch_days)  int64 -> float64 (NaT, INT64_MIN, is missing)
  *   basis_code(text)         str ("YRDIF" rules) or bytes ("YRDIF#") -> int
+ *   date_texts(array)        texts -> date values, as the yrdif command reads them
  *
  * Each ufunc is a module attribute under its own name, so that it pickles
  * by reference (Dask workers import this module to unpickle it).
@@ -18,8 +19,11 @@
 #include <numpy/ufuncobject.h>
 
 #include <fenv.h>
+#include <string.h>
 
 #include "column.h"
+#include "tkyrdif.h"
+#include "datetext.h"
 
 namespace {
 
@@ -88,24 +92,129 @@ void *no_data[] = {nullptr};
 PyObject *basis_code(PyObject *, PyObject *text)
 {
     if (PyUnicode_Check(text)) {
-        Py_ssize_t len = PyUnicode_GetLength(text);
-        if (len < 0)
-            return nullptr;
-        /* The parser reads at most 256 characters. */
-        Py_UCS4 buf[256];
+        /* The parser reads at most the first 256 characters; the rest of a
+         * longer text, however long, is never looked at. */
+        Py_ssize_t len = PyUnicode_GET_LENGTH(text);
         Py_ssize_t n = len < 256 ? len : 256;
-        if (n > 0 && PyUnicode_AsUCS4(text, buf, n, 0) == nullptr)
-            return nullptr;
-        static_assert(sizeof(Py_UCS4) == sizeof(uint32_t));
-        return PyLong_FromLong(tk_basis_utf32((const uint32_t *)buf, (size_t)n));
+        int kind = PyUnicode_KIND(text);
+        const void *data = PyUnicode_DATA(text);
+        uint32_t buf[256];
+        for (Py_ssize_t i = 0; i < n; i++)
+            buf[i] = PyUnicode_READ(kind, data, i);
+        return PyLong_FromLong(tk_basis_utf32(buf, (size_t)n));
     }
-    if (PyBytes_Check(text)) {
-        return PyLong_FromLong(tk_basis_bytes((const uint8_t *)PyBytes_AS_STRING(text),
-                                              (size_t)PyBytes_GET_SIZE(text)));
+    if (PyBytes_Check(text) || PyByteArray_Check(text)) {
+        const char *b = PyBytes_Check(text) ? PyBytes_AS_STRING(text) : PyByteArray_AS_STRING(text);
+        Py_ssize_t n = PyBytes_Check(text) ? PyBytes_GET_SIZE(text) : PyByteArray_GET_SIZE(text);
+        return PyLong_FromLong(tk_basis_bytes((const uint8_t *)b, (size_t)n));
     }
     PyErr_Format(PyExc_TypeError, "a basis is str or bytes, not %.100s",
                  Py_TYPE(text)->tp_name);
     return nullptr;
+}
+
+/* Reads the texts of a contiguous array of str (numpy's UCS4 'U', NUL
+ * padded), bytes ('S') or objects, as the yrdif command reads dates.
+ * Returns (values, others, bad, kind): the float64 date values (the
+ * missing value for no date), for an object array a bool array marking the
+ * elements that are neither str nor bytes (left to the caller; None
+ * otherwise), and the index of the first text that is no date at all with
+ * its reader's kind (-1 and 0 when there is none).  A date the calendar
+ * does not have is missing, not bad. */
+PyObject *date_texts(PyObject *, PyObject *arg)
+{
+    if (!PyArray_Check(arg) || !PyArray_IS_C_CONTIGUOUS((PyArrayObject *)arg)) {
+        PyErr_SetString(PyExc_TypeError, "date_texts takes a contiguous array");
+        return nullptr;
+    }
+    PyArrayObject *a = (PyArrayObject *)arg;
+    int type = PyArray_TYPE(a);
+    if (type != NPY_UNICODE && type != NPY_STRING && type != NPY_OBJECT) {
+        PyErr_SetString(PyExc_TypeError, "date_texts takes an array of str, bytes or objects");
+        return nullptr;
+    }
+    npy_intp size = PyArray_SIZE(a), width = PyArray_ITEMSIZE(a);
+    PyObject *values = PyArray_SimpleNew(PyArray_NDIM(a), PyArray_DIMS(a), NPY_DOUBLE);
+    PyObject *others = type == NPY_OBJECT
+                           ? PyArray_ZEROS(PyArray_NDIM(a), PyArray_DIMS(a), NPY_BOOL, 0)
+                           : (Py_INCREF(Py_None), Py_None);
+    if (values == nullptr || others == nullptr) {
+        Py_XDECREF(values);
+        Py_XDECREF(others);
+        return nullptr;
+    }
+    double *out = (double *)PyArray_DATA((PyArrayObject *)values);
+    const char *data = PyArray_BYTES(a);
+    npy_intp bad = -1;
+    int32_t bad_kind = 0;
+    auto read = [&](npy_intp i, const char *text, size_t len) {
+        int32_t kind;
+        out[i] = tk_date_of_text(text, len, &kind);
+        if (kind < 0 && kind != TK_TEXT_OUTSIDE && kind != TK_TEXT_NO_SUCH_DAY && bad < 0) {
+            bad = i;
+            bad_kind = kind;
+        }
+    };
+    if (type == NPY_OBJECT) {
+        npy_bool *other = (npy_bool *)PyArray_DATA((PyArrayObject *)others);
+        for (npy_intp i = 0; i < size; i++) {
+            PyObject *x = ((PyObject **)data)[i];
+            if (PyBytes_Check(x)) {
+                read(i, PyBytes_AS_STRING(x), (size_t)PyBytes_GET_SIZE(x));
+                continue;
+            }
+            if (!PyUnicode_Check(x)) {
+                other[i] = 1;
+                out[i] = tk_missing();
+                continue;
+            }
+            Py_ssize_t len;
+            const char *utf8 = PyUnicode_AsUTF8AndSize(x, &len);
+            if (utf8 == nullptr) { /* a lone surrogate: no date */
+                PyErr_Clear();
+                utf8 = "\x80";
+                len = 1;
+            }
+            read(i, utf8, (size_t)len);
+        }
+    } else {
+        /* Characters from U+0080 up stand in no date text: any byte of
+         * that range reads the same. */
+        npy_intp units = type == NPY_UNICODE ? width / 4 : width;
+        char *text = (char *)PyMem_Malloc(units > 0 ? (size_t)units : 1);
+        if (text == nullptr) {
+            Py_DECREF(values);
+            Py_DECREF(others);
+            return PyErr_NoMemory();
+        }
+        Py_BEGIN_ALLOW_THREADS
+        for (npy_intp i = 0; i < size; i++) {
+            const char *item = data + i * width;
+            npy_intp len = units;
+            for (npy_intp k = 0; k < units; k++) {
+                uint32_t c;
+                if (type == NPY_UNICODE)
+                    memcpy(&c, item + 4 * k, 4);
+                else
+                    c = (unsigned char)item[k];
+                text[k] = (char)(c < 0x80 ? c : 0x80);
+            }
+            while (len > 0 && text[len - 1] == 0) /* numpy's padding */
+                len--;
+            read(i, text, (size_t)len);
+        }
+        Py_END_ALLOW_THREADS
+        PyMem_Free(text);
+    }
+    return Py_BuildValue("(NNni)", values, others, (Py_ssize_t)bad, (int)bad_kind);
+}
+
+PyObject *date_text_problem(PyObject *, PyObject *kind)
+{
+    long k = PyLong_AsLong(kind);
+    if (k == -1 && PyErr_Occurred())
+        return nullptr;
+    return PyUnicode_FromString(tk_date_text_problem((int32_t)k));
 }
 
 PyMethodDef methods[] = {
@@ -113,6 +222,11 @@ PyMethodDef methods[] = {
      "basis_code(text) -> int\n\nThe basis code (1 '30/360', 2 'ACT/ACT', 3 'ACT/360', "
      "4 'ACT/365', 5 'AGE') that the \"YRDIF\" rules give a str, or the \"YRDIF#\" rules "
      "give bytes; 0 when no rule accepts the text."},
+    {"date_texts", date_texts, METH_O,
+     "date_texts(array) -> (values, others, bad, kind)\n\nDate values of an array of "
+     "texts, read as the yrdif command reads dates; see _core.cpp."},
+    {"date_text_problem", date_text_problem, METH_O,
+     "date_text_problem(kind) -> str\n\nWhy a text of that reader's kind is no date."},
     {nullptr, nullptr, 0, nullptr}};
 
 PyModuleDef module_def = {PyModuleDef_HEAD_INIT, "yrdif._core",

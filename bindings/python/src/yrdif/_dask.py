@@ -30,14 +30,18 @@ def evaluate(name, start, end, basis):
     import dask.array as da
     import dask.dataframe as dd
 
+    if isinstance(basis, (str, bytes, bytearray)):
+        _codes(basis)  # a text no rule accepts fails here, not on a worker
     if any(isinstance(x, (dd.Series, dd.Index)) for x in (start, end, basis)):
+        # An Index's partitions are pandas Index objects: as a Series of its
+        # values (on that same index) they align like any other column.
+        start, end, basis = (x.to_series() if isinstance(x, dd.Index) else x
+                             for x in (start, end, basis))
         first = next(x for x in (start, end, basis) if isinstance(x, dd.Series))
         meta = pd.Series([], dtype=_dtype(name) if name == "years" else "Int64",
                          name=first.name)
         return dd.map_partitions(_partition, name, start, end, basis, meta=meta,
                                  align_dataframes=True)
-    if isinstance(basis, (str, bytes)):
-        _codes(basis)  # a text no rule accepts fails here, not on a worker
     dtype = _dtype(name)
     block = _years_block if name == "years" else _days_block
     return da.core.elemwise(block, start, end, basis, dtype=dtype)
