@@ -3,10 +3,11 @@
  *
  * Dates and timestamps become host date values through the host calendar
  * by year, month and day; infinities and dates outside 1582-01-01 ..
- * 20000-12-31 (or not in it, as 4000-02-29) give NULL.  The basis text is
+ * 20000-12-31 (or not in it, as 4000-02-29) give NULL; a timestamptz is
+ * read as its date in the session's time zone.  The basis text is
  * converted from the database encoding to UTF-8, read by the "YRDIF" rules
- * and cached per call site in fn_extra; a text no rule accepts is an
- * error.  The engine is C++ compiled without exceptions and never calls
+ * and cached per call site in fn_extra; a text no rule accepts is an error
+ * when it is a constant, and gives NULL when it comes row by row.  The engine is C++ compiled without exceptions and never calls
  * back into PostgreSQL, so no error unwinds through its frames.
  */
 #include "postgres.h"
@@ -19,6 +20,7 @@
 #include "utils/timestamp.h"
 
 #include "column.h"
+#include "utf8.h"
 #include "tkyrdif.h"
 
 PG_MODULE_MAGIC;
@@ -31,17 +33,32 @@ typedef struct BasisCache {
     char text[FLEXIBLE_ARRAY_MEMBER];
 } BasisCache;
 
-/* The code of a text under the YRDIF rules, or TK_BASIS_NONE. */
+/* The code of a text under the YRDIF rules, or TK_BASIS_NONE.  In a
+ * SQL_ASCII database the bytes are read as the yrdif command reads them
+ * (UTF-8, a byte that starts no valid sequence standing for itself): they
+ * have no encoding to convert from. */
 static int32 parse_basis(const char *text, int len)
 {
-    char *utf8 = pg_server_to_any(text, len, PG_UTF8);
-    int32 code = tk_basis_utf8(utf8, utf8 == text ? (size_t)len : strlen(utf8));
+    char *utf8;
+    int32 code;
+
+    if (GetDatabaseEncoding() == PG_SQL_ASCII)
+        return tk_basis_utf8(text, (size_t)len);
+    /* The rules read 256 characters at most, which 1024 bytes of any
+     * server encoding hold: the rest of a longer text is not converted. */
+    len = pg_mbcliplen(text, len, 1024);
+    utf8 = pg_server_to_any(text, len, PG_UTF8);
+    code = tk_basis_utf8(utf8, utf8 == text ? (size_t)len : strlen(utf8));
     if (utf8 != text)
         pfree(utf8);
     return code;
 }
 
-/* The basis of argument 2 when there is one, else 'AGE'. */
+/* The basis of argument 2 when there is one, else 'AGE'.  A text no rule
+ * accepts is an error when the argument is the same for every row (a
+ * constant or a parameter: a typo must not pass for missing data) and
+ * gives TK_BASIS_NONE, so NULL, row by row, as YRDIF gives the missing
+ * value. */
 static int32 basis_arg(FunctionCallInfo fcinfo)
 {
     text *t;
@@ -58,12 +75,14 @@ static int32 basis_arg(FunctionCallInfo fcinfo)
     if (c != NULL && c->len == len && memcmp(c->text, s, len) == 0)
         return c->code;
     code = parse_basis(s, len);
-    if (code == TK_BASIS_NONE)
+    if (code == TK_BASIS_NONE && get_fn_expr_arg_stable(fcinfo->flinfo, 2)) {
+        char shown[TK_SHOWN_MAX];
         ereport(ERROR, (errcode(ERRCODE_INVALID_PARAMETER_VALUE),
-                        errmsg("basis \"%s\" is not recognised by the YRDIF rules",
-                               text_to_cstring(t)),
+                        errmsg("basis %s is not recognised by the YRDIF rules",
+                               tk_text_shown(s, (size_t)len, shown)),
                         errhint("Use '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE'; "
                                 "yrdif_basis(text) tells how a text is read.")));
+    }
     if (c == NULL || c->cap < len) {
         c = MemoryContextAlloc(fcinfo->flinfo->fn_mcxt, offsetof(BasisCache, text) + len + 1);
         c->cap = len;
@@ -95,11 +114,15 @@ static double date_value_of_date(DateADT d)
     return tk_date_of_ymd(y, m, day);
 }
 
-static double date_value_of_timestamp(Timestamp ts)
+/* The same for a timestamp's date, or with zoned true a timestamptz's
+ * date in the session's time zone. */
+static double date_value_of_timestamp(Timestamp ts, bool zoned)
 {
     struct pg_tm tm;
     fsec_t fsec;
-    if (TIMESTAMP_NOT_FINITE(ts) || timestamp2tm(ts, NULL, &tm, &fsec, NULL, NULL) != 0)
+    int tz;
+    if (TIMESTAMP_NOT_FINITE(ts) ||
+        timestamp2tm(ts, zoned ? &tz : NULL, &tm, &fsec, NULL, NULL) != 0)
         return NAN;
     return tk_date_of_ymd(tm.tm_year, tm.tm_mon, tm.tm_mday);
 }
@@ -114,8 +137,15 @@ Datum yrdif_date(PG_FUNCTION_ARGS)
 PG_FUNCTION_INFO_V1(yrdif_timestamp);
 Datum yrdif_timestamp(PG_FUNCTION_ARGS)
 {
-    return result(fcinfo, date_value_of_timestamp(PG_GETARG_TIMESTAMP(0)),
-                  date_value_of_timestamp(PG_GETARG_TIMESTAMP(1)));
+    return result(fcinfo, date_value_of_timestamp(PG_GETARG_TIMESTAMP(0), false),
+                  date_value_of_timestamp(PG_GETARG_TIMESTAMP(1), false));
+}
+
+PG_FUNCTION_INFO_V1(yrdif_timestamptz);
+Datum yrdif_timestamptz(PG_FUNCTION_ARGS)
+{
+    return result(fcinfo, date_value_of_timestamp(PG_GETARG_TIMESTAMPTZ(0), true),
+                  date_value_of_timestamp(PG_GETARG_TIMESTAMPTZ(1), true));
 }
 
 PG_FUNCTION_INFO_V1(yrdif_dv);

@@ -1,6 +1,7 @@
 -- yrdif: golden cases from the module (written by bindings/golden.py with the
 -- yrdif command before this runs) compared by float8 bits, the date types,
--- NULLs, infinities, the 4000-year rule, bad bases and parallel workers.
+-- NULLs, infinities, the 4000-year rule, bad bases, time zones, a SQL_ASCII
+-- database and parallel workers.
 CREATE EXTENSION yrdif;
 
 -- Golden cases: host date values, and ISO dates through the date type.
@@ -10,18 +11,15 @@ CREATE TABLE golden_dates (s date, e date, basis text, years text, years_bytes t
 \copy golden_dates FROM 'test/golden_dates.csv' WITH (FORMAT csv, HEADER true)
 CREATE FUNCTION bits(float8) RETURNS text LANGUAGE sql IMMUTABLE PARALLEL SAFE
   RETURN coalesce(encode(float8send($1), 'hex'), 'fffffe0000000000');
--- Every row: the same bits as YRDIF; a basis no rule accepts (an error
--- here) only where YRDIF has no result either.
-SELECT count(*) AS rows,
-       count(*) FILTER (WHERE CASE WHEN yrdif_basis(basis) IS NULL THEN years <> bits(NULL)
-                                   ELSE years <> bits(yrdif_dv(s, e, basis)) END) AS wrong,
+-- Every row: the same bits as YRDIF (a basis no rule accepts, row by row,
+-- gives NULL, where YRDIF has no result).
+SELECT count(*) AS rows, count(*) FILTER (WHERE years <> bits(yrdif_dv(s, e, basis))) AS wrong,
        count(*) FILTER (WHERE yrdif_basis(basis) IS NOT NULL) > 2000 AS enough
 FROM golden_values;
 SELECT count(*) AS rows,
-       count(*) FILTER (WHERE CASE WHEN yrdif_basis(basis) IS NULL THEN years <> bits(NULL)
-                                   ELSE years <> bits(yrdif(s, e, basis))
-                                     OR years <> bits(yrdif(s::timestamp + '23:59', e::timestamp, basis))
-                              END) AS wrong
+       count(*) FILTER (WHERE years <> bits(yrdif(s, e, basis))
+                           OR years <> bits(yrdif(s::timestamp + '23:59', e::timestamp, basis))
+                           OR years <> bits(yrdif(s::timestamptz, e::timestamptz, basis))) AS wrong
 FROM golden_dates;
 
 -- Worked cases, printed exactly (shortest text that reads back the same).
@@ -41,10 +39,37 @@ SELECT yrdif(NULL::date, date '2000-01-01') IS NULL AS null_in,
        yrdif_dv('NaN', 0) IS NULL AS nan,
        yrdif_dv(6589336, 0) IS NULL AS past_the_end,
        yrdif(date '2000-01-01', date '2000-01-02', NULL) IS NULL AS null_basis;
--- Bases: how texts are read, and errors for texts no rule accepts.
+-- Bases: how texts are read; a constant no rule accepts is an error that
+-- shows at most 40 bytes of it, a column's gives NULL for its row.
 SELECT t, yrdif_basis(t) FROM unnest(ARRAY['30/360', 'A/360', 'Actual', 'act/365 ', 'ACT', '', 'xyz']) t;
 SELECT yrdif(date '2000-01-01', date '2001-01-01', 'bogus');
-SELECT yrdif(date '2000-01-01', date '2001-01-01', '');
+SELECT yrdif(date '2000-01-01', date '2001-01-01', repeat('é', 5000000));
+SELECT length(b), yrdif(date '2000-01-01', date '2001-01-01', b)
+FROM (VALUES ('ACT/360'), ('bogus'), (''), ('ACT/360' || repeat(' ', 100000))) v(b);
+
+-- timestamptz: its date in the session's time zone; mixed and untyped
+-- arguments resolve to one form.
+SET timezone = 'America/New_York';
+SELECT yrdif(timestamptz '2000-01-01 03:00+00', timestamptz '2001-01-01 12:00+00', 'ACT/365') AS new_york,
+       yrdif(timestamptz '2000-01-01 03:00+00', timestamp '2001-01-01', 'ACT/365') AS mixed,
+       yrdif(date '2000-01-01', timestamptz '2001-01-01 03:00+00', 'ACT/365') AS date_tz,
+       yrdif(date '2000-01-01', timestamp '2001-01-01 23:00', 'ACT/365') AS date_ts,
+       yrdif('2000-01-01', '2001-01-01', 'ACT/365') AS untyped;
+SET timezone = 'Asia/Tokyo';
+SELECT yrdif(timestamptz '2000-01-01 03:00+00', timestamptz '2001-01-01 12:00+00', 'ACT/365') AS tokyo;
+RESET timezone;
+
+-- A SQL_ASCII database holds bytes in no encoding: they are read as the
+-- yrdif command reads them, never an encoding error.
+CREATE DATABASE yrdif_ascii ENCODING 'SQL_ASCII' TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C';
+\c yrdif_ascii
+CREATE EXTENSION yrdif;
+SELECT yrdif_basis(convert_from('\xff4143542f333630', 'SQL_ASCII')) AS ff_act_360,
+       yrdif_basis(convert_from('\x414745e9', 'SQL_ASCII')) AS age_e9,
+       yrdif(date '2000-01-01', date '2001-01-01', b) AS per_row
+FROM (VALUES (convert_from('\xe9e9', 'SQL_ASCII'))) v(b);
+\c contrib_regression
+DROP DATABASE yrdif_ascii;
 
 -- Parallel workers evaluate yrdif over a million rows, with the bits of a
 -- serial run (summed as integers, which is exact in any order).
