@@ -13,15 +13,22 @@ date_values <- function(x, arg) {
     d <- as.Date(x, tz = if (is.null(tz)) "" else tz[[1]])
     return(.Call(C_date_values, unclass(d)))
   }
+  if (inherits(x, "POSIXlt")) { # its own fields: the date in its own zone
+    return(.Call(C_date_values, unclass(as.Date(x))))
+  }
+  if (inherits(x, "difftime")) {
+    stop(sprintf("`%s` is a duration (difftime), not a date", arg), call. = FALSE)
+  }
   if (is.character(x) || is.factor(x)) {
     x <- as.character(x)
-    d <- as.Date(x, format = "%Y-%m-%d", optional = TRUE)
-    bad <- is.na(d) & !is.na(x) & !grepl("^\\s*$", x)
-    if (any(bad)) {
-      warning(sprintf("`%s`: %d text(s) are not ISO dates (YYYY-MM-DD), e.g. \"%s\"; they give NA",
-                      arg, sum(bad), x[which(bad)[1]]), call. = FALSE)
+    v <- .Call(C_date_texts, x)
+    bad <- attr(v, "bad")
+    if (length(bad)) {
+      warning(sprintf("`%s`: %d text(s) are no dates and give NA, e.g. \"%s\", which %s",
+                      arg, length(bad), x[bad[1]], attr(v, "problem")), call. = FALSE)
     }
-    return(.Call(C_date_values, unclass(d)))
+    attributes(v) <- NULL
+    return(v)
   }
   if (is.logical(x) && all(is.na(x))) { # R's plain NA
     return(rep(NA_real_, length(x)))
@@ -29,7 +36,7 @@ date_values <- function(x, arg) {
   if (is.numeric(x) && !is.object(x)) {
     return(as.double(x))
   }
-  stop(sprintf("`%s` must be a Date, POSIXct, character ISO dates or numbers (host date values), not %s",
+  stop(sprintf("`%s` must be a Date, POSIXct, POSIXlt, character dates or numbers (host date values), not %s",
                arg, class(x)[[1]]), call. = FALSE)
 }
 

@@ -17,9 +17,16 @@ yrdif_basis(basis)
 }
 \arguments{
 \item{start, end}{Dates: \code{Date} (fractional days floored),
-\code{POSIXct} (its calendar date in the time zone it carries), character
-ISO dates (\code{"YYYY-MM-DD"}), or plain numbers read as the host's date
-values (days from 1960-01-01, fractions allowed).}
+\code{POSIXct} (its calendar date in the time zone it carries),
+\code{POSIXlt} (the date its fields hold, as \code{strptime} gives it),
+character dates read as the \code{yrdif} command reads them (ISO dates
+\code{"2000-01-31"}, \code{"+20000-12-31"}, two-digit years such as
+\code{"99-01-31"} widened through the host's default cutoff 1926, any of
+them with a time of day that is dropped; numeric texts such as
+\code{"14610"} are date values; \code{""} and \code{"."} are missing; other
+texts give \code{NA} with a warning), or plain numbers read as the host's
+date values (days from 1960-01-01, fractions allowed).  A \code{difftime} is a
+duration, not a date, and an error.}
 \item{basis}{A character vector of size 1 or one per row: \code{"30/360"},
 \code{"ACT/ACT"}, \code{"ACT/360"}, \code{"ACT/365"} or \code{"AGE"}, read by
 the host's "YRDIF" rules (case and surrounding blanks do not matter, and a

@@ -6,6 +6,10 @@
  *   C_years(start, end, code)  host date values -> YRDIF, NA where none
  *   C_days(start, end, code)   -> the engine's day counts, NA where none
  *   C_basis_codes(texts)       character -> basis codes, 0 where no rule
+ *   C_date_texts(texts)        character -> host date values, read as the
+ *                            yrdif command reads dates; attribute "bad":
+ *                            the (1-based) elements that are no date at
+ *                            all, "problem": why the first of them is not
  *
  * start, end and code are of length n or 1 (the R side checks the sizes).
  */
@@ -18,6 +22,7 @@
 #include <Rinternals.h>
 
 #include "column.h"
+#include "datetext.h"
 
 SEXP C_date_values(SEXP days)
 {
@@ -108,6 +113,42 @@ SEXP C_basis_codes(SEXP texts)
         }
         const char *u = Rf_translateCharUTF8(t);
         INTEGER(out)[i] = tk_basis_utf8(u, strlen(u));
+    }
+    UNPROTECT(1);
+    return out;
+}
+
+SEXP C_date_texts(SEXP texts)
+{
+    R_xlen_t n = XLENGTH(texts), nbad = 0;
+    SEXP out = PROTECT(Rf_allocVector(REALSXP, n));
+    double *o = REAL(out);
+    int32_t first = 0;
+    for (int pass = 0; pass < 2; pass++) {
+        /* The second pass, only when there are bad texts, lists them. */
+        SEXP bad = pass ? PROTECT(Rf_allocVector(REALSXP, nbad)) : R_NilValue;
+        R_xlen_t k = 0;
+        for (R_xlen_t i = 0; i < n; i++) {
+            SEXP t = STRING_ELT(texts, i);
+            int32_t kind = TK_TEXT_MISSING;
+            double v = t == NA_STRING ? NA_REAL
+                                      : tk_date_of_text(CHAR(t), (size_t)LENGTH(t), &kind);
+            if (kind < 0 && kind != TK_TEXT_OUTSIDE && kind != TK_TEXT_NO_SUCH_DAY) {
+                if (pass)
+                    REAL(bad)[k++] = (double)(i + 1);
+                else if (nbad++ == 0)
+                    first = kind;
+            }
+            if (!pass)
+                o[i] = isnan(v) ? NA_REAL : v;
+        }
+        if (pass) {
+            Rf_setAttrib(out, Rf_install("bad"), bad);
+            Rf_setAttrib(out, Rf_install("problem"), Rf_mkString(tk_date_text_problem(first)));
+            UNPROTECT(1);
+        }
+        if (nbad == 0)
+            break;
     }
     UNPROTECT(1);
     return out;

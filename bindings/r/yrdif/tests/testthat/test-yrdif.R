@@ -37,10 +37,14 @@ test_that("every input type of a date reads the same calendar date", {
     as.Date("2000-01-01"), structure(10957L, class = "Date"), structure(10957.9, class = "Date"),
     # Times read in their own zone: in UTC these are 2000-01-02 and 1999-12-31.
     as.POSIXct("2000-01-01 23:30", tz = "America/New_York"),
-    as.POSIXct("2000-01-01 00:30", tz = "Asia/Tokyo"), "2000-01-01", 14610, 14610.99, 14610L
+    as.POSIXct("2000-01-01 00:30", tz = "Asia/Tokyo"),
+    as.POSIXlt("2000-01-01 23:00", tz = "America/New_York"), strptime("2000-01-01", "%Y-%m-%d"),
+    "2000-01-01", "2000-01-01T23:59:59", " 2000-01-01 ", "14610", 14610, 14610.99, 14610L
   )
   for (f in forms) expect_identical(yrdif(f, 15157, "ACT/ACT"), want, info = format(f))
   expect_identical(yrdif_days("2000-02-29", "2001-02-28", "AGE"), 731L)
+  # The command's texts: five-digit years, two-digit years (cutoff 1926).
+  expect_identical(yrdif(c("99-01-01", "+20000-12-31"), "1999-01-01"), c(0, yrdif(6589335, 14245)))
 })
 
 test_that("recycling, names and size errors follow vctrs rules", {
@@ -62,7 +66,9 @@ test_that("missing dates, the calendar's ends and 29 February 4000 give NA", {
     expect_identical(suppressWarnings(yrdif(f, 0)), NA_real_, info = format(f))
     expect_identical(suppressWarnings(yrdif_days(f, 0)), NA_integer_)
   }
-  expect_warning(yrdif("2000-13-01", 0), "not ISO dates")
+  expect_warning(yrdif(c("2000-01-01garbage", "2000-1-1", "2000-13-01"), 0),
+                 "2 text\\(s\\) are no dates and give NA, e.g. \"2000-01-01garbage\", which is a date followed")
+  expect_error(yrdif(as.difftime(1, units = "days"), 0), "`start` is a duration")
 })
 
 test_that("bases follow the YRDIF rules; one bad basis is an error", {
