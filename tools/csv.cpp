@@ -48,6 +48,11 @@ bool CsvReader::next()
     line_end_.clear();
     field_start_ = 0;
     line_ = next_line_;
+    if (!started_) {
+        started_ = true;
+        bom_ = peek(0) == 0xEF && peek(1) == 0xBB && peek(2) == 0xBF;
+        pos_ += bom_ ? 3 : 0;
+    }
     if (!error_.empty() || peek(0) < 0)
         return false;
 

@@ -38,6 +38,9 @@ public:
     size_t raw_end(size_t i) const { return raw_ends_[i]; }
     // Line number (from 1) where the record starts.
     int64_t line() const { return line_; }
+    // Whether the input began with a UTF-8 byte order mark, which the
+    // first record does not hold (so a quoted first field is quoted).
+    bool bom() const { return bom_; }
 
 private:
     int peek(size_t k); // byte at pos_ + k, or -1 at the end of the input
@@ -47,7 +50,7 @@ private:
     char delim_;
     std::string buf_;
     size_t pos_ = 0;
-    bool eof_ = false;
+    bool eof_ = false, started_ = false, bom_ = false;
     int64_t next_line_ = 1, line_ = 0, error_line_ = 0;
     std::string raw_, values_, line_end_, error_;
     std::vector<std::pair<size_t, size_t>> bounds_;

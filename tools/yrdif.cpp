@@ -45,7 +45,8 @@ const char kUsage[] =
     "\n"
     "Dates are ISO 8601 calendar dates (2000-01-31; years above 9999 with a\n"
     "leading '+', as in +20000-12-31; a two-digit year such as 60-01-01 is\n"
-    "widened through the cutoff year), or date values: days from 1960-01-01,\n"
+    "widened through the cutoff year; a time of day after 'T' or a blank, as\n"
+    "in 2000-01-31T10:30, is dropped), or date values: days from 1960-01-01,\n"
     "fractions allowed (14610 is 2000-01-01).  '.' is a missing date.  The\n"
     "calendar runs from 1582-01-01 to +20000-12-31.\n"
     "\n"
@@ -376,10 +377,8 @@ int run_single(const Options &o, yrdif::Evaluator &ev, Output &out)
 
 constexpr size_t kNoColumn = SIZE_MAX;
 
-std::string folded(std::string_view s) // case, surrounding blanks and a byte order mark aside
+std::string folded(std::string_view s) // case and surrounding blanks aside
 {
-    if (s.substr(0, 3) == "\xEF\xBB\xBF")
-        s.remove_prefix(3);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -430,8 +429,17 @@ public:
     }
     ~Problems()
     {
-        if (file_ && std::fclose(file_) != 0)
-            std::fprintf(stderr, "yrdif: cannot write %s\n", o_.errors_file.c_str());
+        if (file_)
+            std::fclose(file_);
+    }
+    // Writes out the --errors file; a failure (a full disk) is an output
+    // error, with the system's reason.
+    void close()
+    {
+        std::FILE *f = file_;
+        file_ = nullptr;
+        if (f && (std::fflush(f) != 0 || std::fclose(f) != 0))
+            input_error("cannot write " + o_.errors_file + ": " + std::strerror(errno));
     }
     void report(int64_t line, const std::string &what)
     {
@@ -518,6 +526,10 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
         usage_error("the header has no column " + yrdif::shown(o.basis_col) + " (it has " +
                     header_list(header) + ")");
     if (!o.no_header) {
+        if (o.setup.days && folded(o.output_col) == folded(o.days_col))
+            usage_error("the output column and the days column are both named " +
+                        yrdif::shown(o.days_col) + "; name them apart with --output-column " +
+                        "or --days-column");
         for (const std::string *name : {&o.output_col, &o.days_col}) {
             if (name == &o.days_col && !o.setup.days)
                 continue;
@@ -536,6 +548,8 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
     int64_t rows = 0;
     std::string nl = csv.line_end().empty() ? "\n" : std::string(csv.line_end());
     bool first = true;
+    if (csv.bom()) // the input's byte order mark goes out as it came in
+        out.put("\xEF\xBB\xBF");
     do {
         std::string_view row_end = csv.line_end().empty() ? std::string_view(nl) : csv.line_end();
         if (first && !o.no_header) { // the header row, with the new columns
@@ -606,6 +620,7 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
             problems.report(csv.line(), where);
             if (o.strict) {
                 out.close();
+                problems.close();
                 return 1;
             }
         }
@@ -613,6 +628,7 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
     if (!csv.error().empty())
         read_error();
     out.close();
+    problems.close();
     if (problems.count() > 0) {
         std::string more = problems.unshown() > 0
                                ? "; " + std::to_string(problems.unshown()) +
