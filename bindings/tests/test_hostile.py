@@ -1,0 +1,280 @@
+"""One table of hostile rows through every interface: the yrdif command's
+CSV mode, the Python package, SQLite, PostgreSQL and R, each compared bit
+for bit with the command, which evaluates YRDIF through the module.  Where
+an interface differs by design (the README's table "One behaviour
+everywhere"), the difference is written next to the runner that makes it.
+
+Run by scripts/bindings after every binding is installed, inside
+pg_virtualenv so that psql reaches a throw-away cluster."""
+import csv
+import io
+import os
+import random
+import re
+import shutil
+import sqlite3
+import struct
+import subprocess
+import sys
+import tempfile
+
+import numpy as np
+import pytest
+
+import yrdif
+
+TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+BUILD = os.environ.get("TKYRDIF_BUILD", os.path.join(TOP, "build"))
+COMMAND = os.path.join(BUILD, "bin", "yrdif")
+sys.path.insert(0, os.path.join(TOP, "bindings"))
+from golden import MISSING  # noqa: E402
+
+# Date texts: every form some interface reads, and many that none does.
+DATES = [b"2000-01-01", b"+2000-01-01", b"+20000-12-31", b"60-01-01", b"25-12-31",
+         b"2000-01-01T10:30", b"2000-01-01 23:59:59.999", b" 2000-01-01\t", b"14610",
+         b"-0.5", b"6589335.9", b".5e4", b".", b"", b"   ", b"4000-02-29", b"4000-03-01",
+         b"1582-01-01", b"1581-12-31", b"2000-02-30", b"2000-13-01", b"9999-12-31",
+         b"10000-01-01", b"+60-01-01", b"-2000-01-01", b"2000-1-1", b"20000101",
+         b"2000-01-01garbage", b"2000-01-01Z", b"2000-01-01 24:00", b"2000-01-01T10",
+         b"0x10", b"inf", b"nan", b"1e999", b"1e-999", b"+5", b"14610 days",
+         b"\xef\xbb\xbf2000-01-01", b"2000-01-01\x00", b"\x00", b"\xff\xfe", b"\xc3\xa9",
+         b"2000\xe2\x80\x9001-01", b"\xd9\xa2\xd9\xa0\xd9\xa0\xd9\xa0-01-01"]
+# Bases of every length from 0 to 100,000, blanks around and inside, NULs,
+# invalid UTF-8, a byte order mark, look-alike characters.
+BASES = [b"", b" ", b"ACT/360", b"act/act", b"Actual", b"AGE", b"30/360", b"ACT/365",
+         b"A/360", b"ACT", b"bogus", b"30E/360", b"\tACT/360", b"ACT/360\t",
+         b"\xc2\xa0ACT/360", b"\x00AGE", b"AGE\x00", b"\xffAGE", b"AGE\xe9",
+         b"\xef\xbb\xbfAGE", b"\xc4\xb1ACT/ACT", b"\xef\xbc\xa1\xef\xbc\xa7\xef\xbc\xa5",
+         b"ACTUAL/365", b"x" * 100000, b" " * 300 + b"ACT/360"]
+BASES += [b"ACT/360" + b" " * k for k in (1, 248, 249, 250, 300, 100000)]
+BASES += [b"AGE" * k for k in (1, 2, 85, 86, 90)]
+# The command's reader says these of a text that is no date at all.
+NO_DATE = ("is neither a date", "has a five-digit year", "has a two-digit year",
+           "is a date followed by")
+
+
+def hostile_rows():
+    rows = [(d, b"2001-07-01", b"ACT/ACT") for d in DATES]
+    rows += [(b"1999-03-01", d, b"AGE") for d in DATES]
+    rows += [(b"2000-02-29", b"2001-03-01", b) for b in BASES]
+    rows += [(b"14610", b"-0.5", b) for b in BASES]
+    rng = random.Random(3)
+    rows += [(rng.choice(DATES), rng.choice(DATES), rng.choice(BASES)) for _ in range(400)]
+    return rows
+
+
+ROWS = hostile_rows()
+
+
+def unavailable(why):
+    """Skips an interface that is not here, but fails where scripts/bindings
+    runs the table, which has installed every one."""
+    if os.environ.get("YRDIF_EVERY_INTERFACE"):
+        pytest.fail(why)
+    pytest.skip(why)
+
+
+def hexbits(x):
+    return MISSING if x is None else struct.pack(">d", x).hex()
+
+
+def text(b):
+    """A byte text as the interfaces that take str see it: valid UTF-8
+    decoded, and each byte that starts no valid sequence standing for
+    itself, as the command reads bytes."""
+    return re.sub("[\udc80-\udcff]", lambda m: chr(ord(m.group()) - 0xDC00),
+                  b.decode("utf-8", "surrogateescape"))
+
+
+def command(rows):
+    """The command's result for each row (bits, MISSING for none), and the
+    rows whose start it says is no date at all."""
+    with tempfile.TemporaryDirectory() as tmp:
+        src, errors = os.path.join(tmp, "rows.csv"), os.path.join(tmp, "errors")
+        with open(src, "wb") as f:
+            f.write(b"start,end,basis\n")
+            for row in rows:
+                f.write(b",".join(b'"' + x.replace(b'"', b'""') + b'"' for x in row) + b"\n")
+        run = subprocess.run([COMMAND, "--csv", src, "--max-errors", "0", "--errors", errors],
+                             capture_output=True, check=False)
+        assert run.returncode in (0, 1), run.stderr
+        with open(errors, "rb") as f:
+            problems = f.read().decode("utf-8", "replace").splitlines()
+    out = list(csv.reader(io.StringIO(run.stdout.decode("utf-8", "surrogateescape"))))[1:]
+    assert len(out) == len(rows)
+    bits = [struct.pack(">d", float(r[-1])).hex() if r[-1] else MISSING for r in out]
+    no_date = {int(p.split(":")[1]) - 2 for p in problems if any(m in p for m in NO_DATE)}
+    return bits, no_date
+
+
+@pytest.fixture(scope="module")
+def reference():
+    """The command's bits for every row, and the date texts it says are no
+    dates at all."""
+    if not os.access(COMMAND, os.X_OK):
+        unavailable(f"no yrdif command at {COMMAND}")
+    texts = sorted(set(DATES))
+    no_date = command([(t, b"0", b"AGE") for t in texts])[1]
+    return command(ROWS)[0], {texts[i] for i in no_date}
+
+
+def test_python(reference):
+    """Per row as a one-element array, and as one column: a text that is no
+    date raises ValueError (naming it) where the command has no result;
+    everything else has the command's bits."""
+    bits, no_date = reference
+    got = []
+    for s, e, b in ROWS:
+        try:
+            got.append(yrdif.yrdif(*(np.array([text(x)], dtype=object) for x in (s, e, b)))[0])
+        except ValueError as err:
+            assert "is neither" in str(err) or "has a" in str(err) or "followed" in str(err)
+            got.append("error")
+    bad = [i for i, (s, e, b) in enumerate(ROWS) if s in no_date or e in no_date]
+    want = ["error" if i in bad else bits[i] for i in range(len(ROWS))]
+    assert [g if g == "error" else hexbits(g) for g in got] == want
+    ok = [i for i in range(len(ROWS)) if i not in bad]
+    column = yrdif.yrdif(*(np.array([text(ROWS[i][k]) for i in ok], dtype=object)
+                           for k in range(3)))
+    assert [hexbits(x) for x in column] == [bits[i] for i in ok]
+
+
+def sqlite_reading(db, x):
+    """What SQLite's yrdif reads a date text as: the date date() reads from
+    it; else the text itself where the command reads it as a calendar date
+    (a '+' sign, five or two year digits, blanks before it); else none.
+    Numbers are Julian day numbers, as date() reads them."""
+    d = db.execute("select date(cast(? as text))", (x,)).fetchone()[0]
+    if d is not None:
+        return d.encode()
+    return x if re.match(rb"\s*[+-]?\d{2,5}-", x) else b"."
+
+
+def test_sqlite(reference):
+    db = sqlite3.connect(":memory:")
+    db.enable_load_extension(True)
+    db.load_extension(os.path.join(BUILD, "sqlite", "yrdif"))
+    db.execute("create table h(i, s, e, b)")
+    db.executemany("insert into h values (?, cast(? as text), cast(? as text), cast(? as text))",
+                   [(i, *row) for i, row in enumerate(ROWS)])
+    got = [hexbits(y) for (y,) in db.execute("select yrdif(s, e, b) from h order by i")]
+    read = [(sqlite_reading(db, s), sqlite_reading(db, e), b) for s, e, b in ROWS]
+    assert got == command(read)[0]
+
+
+def psql(*args, **kw):
+    return subprocess.run(["psql", "-X", "-v", "ON_ERROR_STOP=1", "-At", *args],
+                          capture_output=True, check=False, **kw)
+
+
+def test_postgresql(reference):
+    """In a SQL_ASCII database, so that every byte but NUL reaches the
+    basis.  Dates are typed: rows of plain ISO dates (a day that the
+    proleptic Gregorian calendar has) go in as date, rows of numbers as
+    float8 date values (those float8 can hold); the others are no input
+    PostgreSQL takes."""
+    if shutil.which("psql") is None or psql("-c", "select 1").returncode != 0:
+        unavailable("no PostgreSQL server (run inside pg_virtualenv)")
+    iso = re.compile(rb"\d{4}-\d\d-\d\d")
+    number = re.compile(rb"[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?")
+
+    def kind(x):
+        if iso.fullmatch(x):
+            y, m, d = map(int, x.split(b"-"))
+            return "date" if 1 <= m <= 12 and 1 <= d <= [31, 29 if y % 4 == 0 and (
+                y % 100 or y % 400 == 0) else 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31][m - 1] \
+                else None
+        zero = not re.search(rb"[1-9]", re.split(rb"[eE]", x)[0])
+        return "float8" if number.fullmatch(x) and (zero or 1e-300 < abs(float(x)) < 1e300) \
+            else None
+
+    rows = [i for i, (s, e, b) in enumerate(ROWS)
+            if kind(s) and kind(s) == kind(e) and b"\x00" not in b]
+    bits = reference[0]
+    db = "yrdif_hostile"
+    psql("-c", f"drop database if exists {db}")
+    made = psql("-c", f"create database {db} encoding 'SQL_ASCII' template template0 "
+                "lc_collate 'C' lc_ctype 'C'")
+    assert made.returncode == 0, made.stderr
+    data = b"".join(b",".join([str(i).encode(), kind(ROWS[i][0]).encode()] +
+                              [b'"' + x.replace(b'"', b'""') + b'"' for x in ROWS[i]]) + b"\n"
+                    for i in rows)
+    script = (b"create extension yrdif; create table h(i int, k text, s text, e text, b text);\n"
+              b"\\copy h from stdin (format csv)\n" + data + b"\\.\n"
+              b"select coalesce(encode(float8send(case k when 'date' then "
+              b"yrdif(s::date, e::date, b) else yrdif_dv(s::float8, e::float8, b) end), 'hex'), "
+              b"'" + MISSING.encode() + b"') from h order by i;\n")
+    try:
+        run = psql("-d", db, "-q", input=script)
+    finally:
+        psql("-c", f"drop database {db}")
+    assert run.returncode == 0, run.stderr
+    assert len(rows) > 80
+    assert run.stdout.decode().split() == [bits[i] for i in rows]
+
+
+def test_r(reference):
+    """R strings hold no NUL: those rows are no input R takes.  A text that
+    is no date gives NA (with a warning), where the command has no result."""
+    if shutil.which("Rscript") is None:
+        unavailable("no Rscript")
+    rows = [i for i, row in enumerate(ROWS) if not any(b"\x00" in x for x in row)]
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "rows.tsv")
+        with open(path, "w") as f:
+            for i in rows:
+                f.write("\t".join(x.hex() or "-" for x in ROWS[i]) + "\n")
+        script = """
+            suppressMessages(library(yrdif))
+            h <- read.delim(commandArgs(TRUE)[1], header = FALSE, colClasses = "character")
+            unhex <- function(v) vapply(v, function(x) {
+              if (x == "-") return("")
+              s <- rawToChar(as.raw(strtoi(substring(x, seq(1, nchar(x), 2), seq(2, nchar(x), 2)), 16L)))
+              Encoding(s) <- "UTF-8"
+              s
+            }, "", USE.NAMES = FALSE)
+            y <- suppressWarnings(yrdif(unhex(h[[1]]), unhex(h[[2]]), unhex(h[[3]])))
+            cat(vapply(y, function(v) if (is.na(v)) "NA" else
+              paste(rev(as.character(writeBin(v, raw(), endian = "little"))), collapse = ""), ""),
+              sep = "\\n")
+        """
+        run = subprocess.run(["Rscript", "-e", script, path], capture_output=True, check=False)
+    assert run.returncode == 0, run.stderr.decode()
+    bits = reference[0]
+    assert run.stdout.decode().split() == ["NA" if bits[i] == MISSING else bits[i] for i in rows]
+
+
+# One basis for every row, as a literal: where no rule accepts it, the
+# interfaces that can tell a constant from a column raise an error.
+CONSTANT_BASES = ["ACT/360", "bogus", "", "ACT", "act/act" + " " * 300]
+
+
+def test_constant_bases(reference):
+    db = sqlite3.connect(":memory:")
+    db.enable_load_extension(True)
+    db.load_extension(os.path.join(BUILD, "sqlite", "yrdif"))
+    for b in CONSTANT_BASES:
+        run = subprocess.run([COMMAND, "2000-01-01", "2001-01-01", b], capture_output=True,
+                             check=False, text=True)
+        accepted = run.returncode == 0
+        want = struct.pack(">d", float(run.stdout)).hex() if accepted else MISSING
+        try:
+            got = hexbits(yrdif.yrdif("2000-01-01", "2001-01-01", b))
+        except ValueError:
+            got = "error"
+        assert got == (want if accepted else "error"), b
+        got = db.execute("select yrdif('2000-01-01', '2001-01-01', ?)", (b,)).fetchone()[0]
+        assert hexbits(got) == want, b
+        if shutil.which("psql") and psql("-c", "select 1").returncode == 0:
+            run = psql("-c", "create extension if not exists yrdif",
+                       "-c", f"select encode(float8send(yrdif(date '2000-01-01', "
+                       f"date '2001-01-01', '{b}')), 'hex')")
+            assert (run.stdout.decode().split()[-1] if run.returncode == 0 else "error") == \
+                (want if accepted else "error"), (b, run.stderr)
+        if shutil.which("Rscript"):
+            run = subprocess.run(["Rscript", "-e", "suppressMessages(library(yrdif)); cat(paste(rev("
+                                  "as.character(writeBin(yrdif('2000-01-01', '2001-01-01', "
+                                  f"'{b}'), raw(), endian = 'little'))), collapse = ''))"],
+                                 capture_output=True, check=False, text=True)
+            assert (run.stdout if run.returncode == 0 else "error") == \
+                (want if accepted else "error"), (b, run.stderr)
