@@ -8,6 +8,8 @@
  */
 #include "column.h"
 
+#include <string.h>
+
 #include "calendar.h"
 #include "column_simd.h"
 #include "datetext.h"
@@ -51,6 +53,22 @@ void (*resolve_column_years(void))(int32_t, const double *, const double *, size
 __attribute__((visibility("hidden"))) void column_years(int32_t, const double *, const double *,
                                                         size_t, double *)
     __attribute__((ifunc("resolve_column_years")));
+
+typedef void (*date32_fn)(int32_t, const int32_t *, const int32_t *, size_t, double *, uint8_t *);
+__attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
+date32_fn resolve_column_date32(void);
+date32_fn resolve_column_date32(void)
+{
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        return tk_column_avx512_date32;
+    return __builtin_cpu_supports("avx2") ? tk_column_avx2_date32 : tk_column_sse2_date32;
+}
+__attribute__((visibility("hidden"))) void column_date32(int32_t, const int32_t *,
+                                                         const int32_t *, size_t, double *,
+                                                         uint8_t *)
+    __attribute__((ifunc("resolve_column_date32")));
 }
 
 void tk_yrdif_column(int32_t basis, const double *start, const double *end, size_t n,
@@ -72,6 +90,71 @@ void tk_yrdif_column_codes(const int32_t *basis, const double *start, const doub
 {
     for (size_t i = 0; i < n; i++)
         years[i] = tk_yrdif_one(basis[i], start[i], end[i], days ? &days[i] : nullptr);
+}
+
+/* k bits (1 .. 8) of a bitmap from bit pos, in the low bits; reads no byte
+ * past the one that holds bit pos + k - 1. */
+static inline unsigned bitmap_bits(const uint8_t *bitmap, uint64_t pos, unsigned k)
+{
+    const uint8_t *b = bitmap + (pos >> 3);
+    unsigned shift = (unsigned)(pos & 7);
+    unsigned bits = (unsigned)b[0] >> shift;
+    if (shift + k > 8)
+        bits |= (unsigned)b[1] << (8 - shift);
+    return bits & ((1u << k) - 1);
+}
+
+int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *start,
+                        const uint8_t *start_valid, int64_t start_offset, const int32_t *end,
+                        const uint8_t *end_valid, int64_t end_offset, size_t n, double *years,
+                        int64_t *days, uint8_t *valid)
+{
+    /* Chunks of pairs, each first evaluated on its own (with ok[i] 1 where
+     * the pair has a result), then joined with the validity bitmaps eight
+     * pairs, one output byte, at a time: ok stays in the first-level cache. */
+    constexpr size_t kChunk = 512;
+    uint8_t ok[kChunk];
+    const bool vector = codes == nullptr && days == nullptr && basis >= TK_BASIS_30_360 &&
+                        basis <= TK_BASIS_AGE;
+    int64_t none = 0;
+    for (size_t at = 0; at < n; at += kChunk) {
+        const size_t m = n - at < kChunk ? n - at : kChunk;
+        if (vector) {
+            column_date32(basis, start + at, end + at, m, years + at, ok);
+        } else {
+            for (size_t i = 0; i < m; i++) {
+                double y = tk_yrdif_one(codes ? codes[at + i] : basis,
+                                        tk_date_of_epoch_day(start[at + i]),
+                                        tk_date_of_epoch_day(end[at + i]),
+                                        days ? &days[at + i] : nullptr);
+                years[at + i] = y;
+                ok[i] = y == y;
+            }
+        }
+        for (size_t j = 0; j < m; j += 8) { /* at is a multiple of 8: j / 8 is a byte */
+            const unsigned k = m - j < 8 ? (unsigned)(m - j) : 8;
+            uint64_t w = 0;
+            memcpy(&w, ok + j, k);
+            /* Eight bytes of 0 or 1 to eight bits, byte i to bit i: the
+             * product places byte i at bit 56 + i and nothing carries. */
+            const unsigned have = (unsigned)((w * 0x0102040810204080ull) >> 56);
+            unsigned bits = have;
+            if (start_valid)
+                bits &= bitmap_bits(start_valid, (uint64_t)start_offset + at + j, k);
+            if (end_valid)
+                bits &= bitmap_bits(end_valid, (uint64_t)end_offset + at + j, k);
+            if (valid)
+                valid[(at + j) / 8] = (uint8_t)bits;
+            none += (int64_t)k - __builtin_popcount(bits);
+            for (unsigned fix = have & ~bits; fix; fix &= fix - 1) { /* null in, no result */
+                const size_t i = at + j + (size_t)__builtin_ctz(fix);
+                years[i] = tk_missing();
+                if (days)
+                    days[i] = TK_DAYS_MISSING;
+            }
+        }
+    }
+    return none;
 }
 
 const char *tk_basis_name(int32_t code)

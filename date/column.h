@@ -45,6 +45,24 @@ void tk_yrdif_column(int32_t basis, const double *start, const double *end, size
 void tk_yrdif_column_codes(const int32_t *basis, const double *start, const double *end,
                            size_t n, double *years, int64_t *days);
 
+/* YRDIF over Arrow date32 columns (Arrow, Polars, DuckDB, Spark): n pairs
+ * of days from 1970-01-01 in the proleptic Gregorian calendar, each column
+ * with an optional validity bitmap (bit i of byte i / 8, least significant
+ * first, from bit *_offset; null when every element is valid).  codes, one
+ * basis code per pair, or null for basis for every pair.  years[i] gets
+ * exactly what YRDIF gives through the module for the same calendar dates
+ * (the host calendar's: 29 February of a year divisible by 4000 is no
+ * date), or the missing value where there is none or an input is null;
+ * days, when not null, the engine's day counts (TK_DAYS_MISSING); valid,
+ * when not null, the result's validity bitmap from bit 0, (n + 7) / 8
+ * bytes, set where there is a result and clear past n.  Reads no bitmap
+ * byte past the one holding its last bit.  Returns the number of pairs
+ * without a result. */
+int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *start,
+                        const uint8_t *start_valid, int64_t start_offset, const int32_t *end,
+                        const uint8_t *end_valid, int64_t end_offset, size_t n, double *years,
+                        int64_t *days, uint8_t *valid);
+
 /* One pair: the year output (or the missing value), and the day count
  * through days when not null. */
 double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days);

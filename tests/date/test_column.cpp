@@ -126,3 +126,94 @@ TEST(ColumnDates, NeverInTheCalendar)
                      tk_date_of_ymd(2001, 0, 1), tk_date_of_ymd(60, 1, 1)})
         EXPECT_TRUE(SameBits(v, missing()));
 }
+
+// Every day from two before the calendar to two after it, as Arrow date32
+// days (from 1970-01-01), against ends at distances that cross month ends,
+// leap days and 29 February 4000, and the extreme int32 days; nulls in both
+// validity bitmaps at odd bit offsets: every element and validity bit as
+// the engine gives the same calendar dates (converted by year, month and
+// day), for every code, with one code per row and day counts, through
+// each variant and at every short length.
+TEST(Column, Date32AsTheEngineGivesIt)
+{
+    const int32_t steps[] = {0, 1, 28, 29, 59, 365, 366, 1461, 36524, -1, -366, -2000000};
+    std::vector<int32_t> start{INT32_MIN, INT32_MAX, 0}, end{0, INT32_MIN, INT32_MAX};
+    for (int32_t d = -138061 - 3653 - 2; d <= 6589340 - 3653 + 2; d++) {
+        start.push_back(d);
+        end.push_back(d + steps[(d % 12 + 12) % 12]);
+    }
+    const size_t n = start.size();
+    std::mt19937_64 rng(20261207);
+    std::vector<uint8_t> sv(n / 8 + 2), ev(n / 8 + 2), valid((n + 7) / 8);
+    for (auto *b : {&sv, &ev})
+        for (auto &byte : *b)
+            byte = static_cast<uint8_t>(rng() | rng() | rng() | rng()); // about 6% nulls
+    auto bit = [](const std::vector<uint8_t> &b, size_t i) { return (b[i / 8] >> (i % 8)) & 1; };
+    std::vector<double> years(n), want(n);
+    std::vector<int64_t> days(n), want_days(n);
+    std::vector<int32_t> codes(n);
+    std::uniform_int_distribution<int32_t> any_code(-1, 6);
+    std::vector<double> v1(n), v2(n);
+    auto convert = [&] {
+        for (size_t i = 0; i < n; i++) {
+            v1[i] = bit(sv, i + 3) ? tk_date_of_epoch_day(start[i]) : NAN;
+            v2[i] = bit(ev, i + 5) ? tk_date_of_epoch_day(end[i]) : NAN;
+        }
+    };
+    auto expect = [&](int32_t code, bool per_row) {
+        for (size_t i = 0; i < n; i++)
+            want[i] = tk_yrdif_one(per_row ? codes[i] = any_code(rng) : code, v1[i], v2[i],
+                                   &want_days[i]);
+    };
+    convert();
+    auto check = [&](const char *what, int64_t none, bool with_days) {
+        int64_t count = 0;
+        for (size_t i = 0; i < n; i++) {
+            count += std::isnan(want[i]);
+            ASSERT_TRUE(SameBits(years[i], want[i]) && bit(valid, i) == !std::isnan(want[i]) &&
+                        (!with_days || days[i] == want_days[i]))
+                << what << " " << i << ": " << start[i] << " " << end[i];
+        }
+        ASSERT_EQ(none, count) << what;
+        ASSERT_EQ(valid.back() >> (n % 8 ? n % 8 : 8), 0) << what; // no bit past n
+        std::fill(years.begin(), years.end(), from_bits(0x7FF4000000000BAD));
+        std::fill(valid.begin(), valid.end(), 0xA5);
+    };
+    for (int32_t code = -1; code <= 6; code++) {
+        SCOPED_TRACE("basis " + std::to_string(code));
+        expect(code, false);
+        check("column", tk_yrdif_date32(code, nullptr, start.data(), sv.data(), 3, end.data(),
+                                        ev.data(), 5, n, years.data(), nullptr, valid.data()),
+              false);
+    }
+    expect(0, true); // day counts come pair by pair, as with one code per row
+    check("codes", tk_yrdif_date32(0, codes.data(), start.data(), sv.data(), 3, end.data(),
+                                   ev.data(), 5, n, years.data(), days.data(), valid.data()),
+          true);
+    using Date32 = void (*)(int32_t, const int32_t *, const int32_t *, size_t, double *, uint8_t *);
+    std::vector<Date32> runs{tk_column_sse2_date32};
+    if (__builtin_cpu_supports("avx2"))
+        runs.push_back(tk_column_avx2_date32);
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        runs.push_back(tk_column_avx512_date32);
+    std::fill(sv.begin(), sv.end(), 0xFF);
+    std::fill(ev.begin(), ev.end(), 0xFF);
+    convert();
+    std::vector<uint8_t> ok(n);
+    for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++) {
+        expect(code, false);
+        for (Date32 run : runs) {
+            run(code, start.data(), end.data(), n, years.data(), ok.data());
+            for (size_t i = 0; i < n; i++)
+                ASSERT_TRUE(SameBits(years[i], want[i]) && ok[i] == !std::isnan(want[i])) << i;
+            for (size_t len = 0; len <= 37; len++) { // nothing written past the length
+                std::vector<double> out(len + 2, 1.5);
+                run(code, start.data() + 7, end.data() + 7, len, out.data() + 1, ok.data());
+                ASSERT_EQ(bits(out[0]) | bits(out[len + 1]), bits(1.5));
+                for (size_t i = 0; i < len; i++)
+                    ASSERT_TRUE(SameBits(out[i + 1], want[7 + i]));
+            }
+        }
+    }
+}
