@@ -1,6 +1,7 @@
 // The column kernel over arrays of date pairs, per basis, at 1,000 and ten
 // million pairs, against a plain loop calling zdatdif and against
-// (end - start) / 365.25 over the same arrays.
+// (end - start) / 365.25 over the same arrays; and over Arrow date32 days
+// with 1% nulls, against (end - start) / 365.25 over the same int32 days.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -28,6 +29,57 @@ Pairs &pairs(size_t n)
 {
     static Pairs small(1000), large(10000000);
     return n == 1000 ? small : large;
+}
+
+// The same pairs as date32 days (from 1970-01-01), with validity bitmaps
+// holding 1% nulls in each column.
+struct Days {
+    std::vector<int32_t> start, end;
+    std::vector<uint8_t> start_valid, end_valid, valid;
+    std::vector<double> out;
+    explicit Days(const Pairs &p)
+        : start(p.start.size()), end(p.start.size()), start_valid((p.start.size() + 7) / 8, 0xFF),
+          end_valid(start_valid), valid(start_valid.size()), out(p.start.size())
+    {
+        std::mt19937_64 rng(2);
+        for (size_t i = 0; i < start.size(); i++) {
+            start[i] = static_cast<int32_t>(p.start[i]) - 3653;
+            end[i] = static_cast<int32_t>(p.end[i]) - 3653;
+            for (auto *b : {&start_valid, &end_valid})
+                if (rng() % 100 == 0)
+                    (*b)[i / 8] &= static_cast<uint8_t>(~(1u << (i % 8)));
+        }
+    }
+};
+
+Days &days(size_t n)
+{
+    static Days small(pairs(1000)), large(pairs(10000000));
+    return n == 1000 ? small : large;
+}
+
+void BM_Date32(benchmark::State &state)
+{
+    auto basis = static_cast<int32_t>(state.range(0));
+    Days &d = days(static_cast<size_t>(state.range(1)));
+    for (auto _ : state) {
+        tk_yrdif_date32(basis, nullptr, d.start.data(), d.start_valid.data(), 0, d.end.data(),
+                        d.end_valid.data(), 0, d.start.size(), d.out.data(), nullptr,
+                        d.valid.data());
+        benchmark::DoNotOptimize(d.out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(1));
+}
+
+void BM_NaiveDate32(benchmark::State &state)
+{
+    Days &d = days(static_cast<size_t>(state.range(0)));
+    for (auto _ : state) {
+        for (size_t i = 0; i < d.start.size(); i++)
+            d.out[i] = (d.end[i] - d.start[i]) / 365.25;
+        benchmark::DoNotOptimize(d.out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 void BM_Column(benchmark::State &state)
@@ -73,5 +125,7 @@ void BM_Naive(benchmark::State &state)
 BENCHMARK(BM_Column)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
 BENCHMARK(BM_ZdatdifLoop)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
 BENCHMARK(BM_Naive)->Arg(1000)->Arg(10000000);
+BENCHMARK(BM_Date32)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
+BENCHMARK(BM_NaiveDate32)->Arg(1000)->Arg(10000000);
 
 BENCHMARK_MAIN();

@@ -134,7 +134,10 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
         for (size_t j = 0; j < m; j += 8) { /* at is a multiple of 8: j / 8 is a byte */
             const unsigned k = m - j < 8 ? (unsigned)(m - j) : 8;
             uint64_t w = 0;
-            memcpy(&w, ok + j, k);
+            if (k == 8)
+                memcpy(&w, ok + j, 8); /* one load */
+            else
+                memcpy(&w, ok + j, k);
             /* Eight bytes of 0 or 1 to eight bits, byte i to bit i: the
              * product places byte i at bit 56 + i and nothing carries. */
             const unsigned have = (unsigned)((w * 0x0102040810204080ull) >> 56);
