@@ -1,15 +1,22 @@
 """Builds yrdif._core from the engine's own sources at the top of the
 repository (bindings/engine.sources), with the engine's flags
 (bindings/engine.flags): the same files and the same floating-point rules
-as the module, so every result keeps its bits."""
+as the module, so every result keeps its bits.
+
+An sdist carries those files in engine/ (copied there when it is made), so
+that a wheel builds from it outside the repository."""
+import glob
 import os
+import shutil
 
 import numpy
 from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
+from setuptools.command.sdist import sdist
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-TOP = os.path.normpath(os.path.join(HERE, "..", ".."))
+REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
+TOP = os.path.join(HERE, "engine") if os.path.isdir(os.path.join(HERE, "engine")) else REPO
 
 
 def engine():
@@ -45,6 +52,23 @@ class BuildExt(build_ext):
         super().build_extension(ext)
 
 
+class SDist(sdist):
+    """Puts the engine's sources, its headers and its lists into the
+    sdist's engine/, laid out as at the top of the repository."""
+
+    def make_release_tree(self, base_dir, files):
+        super().make_release_tree(base_dir, files)
+        engine = os.path.join(base_dir, "engine")
+        listed = [f for own in SOURCES.values() for f in own]
+        headers = [f for d in ("include", "date", "strkernel", "tables")
+                   for ext in ("h", "inc") for f in glob.glob(os.path.join(TOP, d, "*." + ext))]
+        lists = [os.path.join(TOP, "bindings", n) for n in ("engine.sources", "engine.flags")]
+        for f in listed + headers + lists:
+            dest = os.path.join(engine, os.path.relpath(f, TOP))
+            os.makedirs(os.path.dirname(dest), exist_ok=True)
+            shutil.copyfile(f, dest)
+
+
 setup(
     ext_modules=[
         Extension(
@@ -56,5 +80,5 @@ setup(
             language="c++",
         )
     ],
-    cmdclass={"build_ext": BuildExt},
+    cmdclass={"build_ext": BuildExt, "sdist": SDist},
 )

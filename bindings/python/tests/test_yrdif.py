@@ -17,6 +17,7 @@ TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 YRDIF = os.environ.get("YRDIF_COMMAND", os.path.join(TOP, "build", "bin", "yrdif"))
 sys.path.insert(0, os.path.join(TOP, "bindings"))
 import golden  # noqa: E402
+from golden import MISSING  # noqa: E402
 
 def as_hex(a):
     """The bits of each double, as the golden files hold them."""
@@ -192,3 +193,101 @@ def test_readme_examples():
     result = doctest.testfile(os.path.join(TOP, "README.md"), module_relative=False,
                               optionflags=doctest.NORMALIZE_WHITESPACE)
     assert result.attempted >= 5 and result.failed == 0
+
+
+def arrow_forms(pa, iso, rng):
+    """One column of ISO dates in every Arrow form a user meets, each with
+    the rows it holds (None where it holds a null instead)."""
+    days = pa.array(np.array(iso, dtype="datetime64[D]")).cast(pa.date32())
+    n = len(days)
+    nulls = rng.random(n) < 0.05
+    holey = pa.array(days.to_pylist(), pa.date32(), mask=nulls)
+    padded = pa.concat_arrays([pa.array([None] * 3, pa.date32()), holey]).slice(3)  # an offset
+    cuts = sorted(set(rng.integers(0, n, 5).tolist()) | {0, n})
+    chunked = pa.chunked_array([holey.slice(a, b - a) for a, b in zip(cuts, cuts[1:])])
+    kept = [None if m else i for i, m in enumerate(nulls)]
+    ts = pa.array(np.array(iso, dtype="datetime64[D]").astype("datetime64[s]") +
+                  np.timedelta64(3600 * 23, "s"), mask=nulls)
+    return [("date32", days, list(range(n))), ("nulls at an offset", padded, kept),
+            ("chunked", chunked, kept), ("date64", holey.cast(pa.date64()), kept),
+            ("timestamp[s] at 23:00", ts, kept),
+            ("timestamp[ms, UTC] in Tokyo's zone, 15:00 UTC",
+             pa.array(np.array(iso, dtype="datetime64[D]").astype("datetime64[ms]") -
+                      np.timedelta64(9 * 3600 * 1000, "ms"), pa.timestamp("ms", tz="Asia/Tokyo"),
+                      mask=nulls), kept)]
+
+
+def test_arrow_every_form(cases):
+    """Arrow columns of dates in every form against the golden cases, the
+    other date column and the bases as Arrow too: a pyarrow float64 array
+    (chunked for chunked input) with the module's bits, null exactly where
+    there is no result or a null went in; ArrowDtype Series the same."""
+    pa = pytest.importorskip("pyarrow")
+    kind, g = cases
+    if kind != "dates":
+        pytest.skip("Arrow columns of dates")
+    rng = np.random.default_rng(3)
+    end = pa.array(np.array(g.end, dtype="datetime64[D]")).cast(pa.date32())
+    bases = pa.array(g.basis.tolist())
+    for name, start, rows in arrow_forms(pa, g.start.tolist(), rng):
+        got = yrdif.yrdif(start, end, bases)
+        assert isinstance(got, pa.ChunkedArray if name == "chunked" else pa.Array), name
+        assert got.type == pa.float64() and len(got) == len(g), name
+        want = [MISSING if i is None else g.years[i] for i in rows]
+        assert [MISSING if x is None else struct.pack(">d", x).hex()
+                for x in got.to_pylist()] == want, name
+        assert got.null_count == want.count(MISSING), name
+    series = pd.Series(pd.arrays.ArrowExtensionArray(arrow_forms(pa, g.start.tolist(), rng)[1][1]),
+                       index=g.index[::-1])
+    got = yrdif.yrdif(series, pd.Series(pd.arrays.ArrowExtensionArray(end), index=g.index[::-1]),
+                      "ACT/ACT")
+    assert isinstance(got.dtype, pd.ArrowDtype) and got.index.equals(series.index)
+    missing = struct.unpack(">d", bytes.fromhex(MISSING))[0]
+    assert as_hex(got.to_numpy(dtype=float, na_value=missing)) == as_hex(
+        yrdif.yrdif(series.to_numpy(dtype=object), end.to_numpy(zero_copy_only=False),
+                    "ACT/ACT"))
+
+
+def test_arrow_bad_columns():
+    pa = pytest.importorskip("pyarrow")
+    d = pa.array([0, 1], pa.date32())
+    for call, error, text in [
+        (lambda: yrdif.yrdif(pa.array([{"a": 1}] * 2), d), TypeError, "start: an Arrow column of struct"),
+        (lambda: yrdif.yrdif(d, pa.array(["2000-01-01", "soon"])), ValueError, "end: 'soon' is neither"),
+        (lambda: yrdif.yrdif(d, pa.array([0], pa.date32())), ValueError, "start has 2 rows, end 1"),
+        (lambda: yrdif.yrdif(d, d, pa.array([1, 2])), TypeError, "basis: an Arrow column of int64"),
+        (lambda: yrdif.yrdif(d, pa.array([1, 2], pa.duration("s"))), TypeError, "end: durations"),
+        (lambda: yrdif._core.years_date32(5, None, b"\0" * 4, None, 0, b"\0" * 8, None, 0, 2,
+                                          False), ValueError, "start's data holds 4 bytes"),
+        (lambda: yrdif._core.years_date32(5, None, b"\0" * 8, b"\0", 3, b"\0" * 20, None, 3, 2,
+                                          False), ValueError, "start's data holds 8 bytes"),
+        (lambda: yrdif._core.years_date32(5, None, b"\0" * 36, b"\0", 7, b"\0" * 36, None, 7, 2,
+                                          False), ValueError, "start's validity bitmap holds 1"),
+    ]:
+        with pytest.raises(error, match=text):
+            call()
+
+
+def test_property_against_the_module():
+    """Random pairs as Arrow date32, numpy datetime64 and date values: the
+    bits of YRDIF through the yrdif command, for every basis form."""
+    hypothesis = pytest.importorskip("hypothesis")
+    pa = pytest.importorskip("pyarrow")
+    st = hypothesis.strategies
+    day = st.integers(-141000, 6600000).map(lambda d: d - 3653)  # past both ends
+    texts = st.sampled_from(golden.TEXTS)
+
+    @hypothesis.settings(max_examples=40, deadline=None)
+    @hypothesis.given(st.lists(st.tuples(day, day, texts), min_size=1, max_size=40))
+    def check(rows):
+        s, e, b = (np.array(x) for x in zip(*rows))
+        iso = [str(np.datetime64(int(x), "D")) for x in np.concatenate([s, e])]
+        iso = ["+" + t if len(t) > 10 else t for t in iso]  # the command's five-digit years
+        want = golden.run_yrdif(YRDIF, list(zip(iso[:len(s)], iso[len(s):], b)), False)
+        got = yrdif.yrdif(pa.array(s, pa.int32()).cast(pa.date32()),
+                          pa.array(e, pa.int32()).cast(pa.date32()), pa.array(b))
+        assert [MISSING if x is None else struct.pack(">d", x).hex()
+                for x in got.to_pylist()] == want
+        assert as_hex(yrdif.yrdif(s.astype("datetime64[D]"), e.astype("datetime64[D]"), b)) == want
+
+    check()

@@ -49,7 +49,7 @@ import numbers as _numbers
 
 import numpy as np
 
-from . import _core
+from . import _arrow, _core
 
 __all__ = ["yrdif", "days", "basis_code", "basis_name", "date_values"]
 __version__ = "7.1.1"
@@ -274,6 +274,10 @@ def _evaluate(ufunc, start, end, basis, out=None):
         return _dask.evaluate(ufunc.__name__, start, end, basis)
     if series:
         return _series(ufunc, start, end, basis)
+    if _arrow.is_arrow(start) or _arrow.is_arrow(end):
+        if out is not None:
+            raise TypeError("out= is for numpy arrays; an Arrow result is a new array")
+        return _arrow.evaluate(ufunc.__name__, start, end, basis)
     masks = [np.ma.getmaskarray(x) for x in args if isinstance(x, np.ma.MaskedArray)]
     if masks:  # masked elements are missing, and the result keeps their mask
         start, end, basis = (_unmasked(x) if isinstance(x, np.ma.MaskedArray) else x
@@ -302,8 +306,16 @@ def _series(ufunc, start, end, basis):
         return x.reindex(index) if isinstance(x, pd.Series) and not x.index.equals(index) else x
 
     start, end, basis = aligned(start), aligned(end), aligned(basis)
-    out = ufunc(date_values(start, "start"), date_values(end, "end"), _codes(basis))
     name = getattr(start, "name", None) if isinstance(start, pd.Series) else None
+
+    def arrow_backed(x):
+        return isinstance(x, pd.Series) and isinstance(x.dtype, pd.ArrowDtype)
+
+    if arrow_backed(start) or arrow_backed(end):  # Arrow-backed in, Arrow-backed out
+        args = [x.array.__arrow_array__() if arrow_backed(x) else x for x in (start, end)]
+        res = _arrow.evaluate(ufunc.__name__, *args, basis)
+        return pd.Series(pd.arrays.ArrowExtensionArray(res), index=index, name=name)
+    out = ufunc(date_values(start, "start"), date_values(end, "end"), _codes(basis))
     if ufunc is _core.days:
         return pd.Series(pd.array(np.where(out == np.iinfo(np.int64).min, None, out),
                                   dtype="Int64"), index=index, name=name)
@@ -330,8 +342,11 @@ def yrdif(start, end, basis="AGE", *, out=None):
 
     Returns
     -------
-    float, numpy.ndarray of float64, pandas.Series, or a lazy Dask array or
-    Series.  NaN where the host has no result: a missing date, a date
+    float, numpy.ndarray of float64, pandas.Series, a pyarrow array, or a
+    lazy Dask array or Series.  Arrow columns in (pyarrow, Polars, DuckDB
+    results, anything with the Arrow PyCapsule interface) give a pyarrow
+    float64 array out, null where there is no result; pandas Series of
+    ``ArrowDtype`` give such a Series.  NaN where the host has no result: a missing date, a date
     outside the calendar, or a row whose basis no rule accepts.  A masked
     array in gives a masked array out, masked wherever an input is.
 

@@ -8,6 +8,7 @@
  *   date_values(epoch_days)  int64 -> float64 (NaT, INT64_MIN, is missing)
  *   basis_code(text)         str ("YRDIF" rules) or bytes ("YRDIF#") -> int
  *   date_texts(array)        texts -> date values, as the yrdif command reads them
+ *   years_date32(...)        Arrow date32 buffers with validity -> years
  *
  * Each ufunc is a module attribute under its own name, so that it pickles
  * by reference (Dask workers import this module to unpickle it).
@@ -209,6 +210,101 @@ PyObject *date_texts(PyObject *, PyObject *arg)
     return Py_BuildValue("(NNni)", values, others, (Py_ssize_t)bad, (int)bad_kind);
 }
 
+/* A buffer argument held for the length of a call. */
+struct Buffer {
+    Py_buffer view{};
+    bool held = false;
+    ~Buffer()
+    {
+        if (held)
+            PyBuffer_Release(&view);
+    }
+    /* Takes obj's bytes (None: no buffer); false with an exception set. */
+    bool take(PyObject *obj)
+    {
+        if (obj == Py_None)
+            return true;
+        held = PyObject_GetBuffer(obj, &view, PyBUF_C_CONTIGUOUS) == 0;
+        return held;
+    }
+    const uint8_t *bytes() const { return held ? (const uint8_t *)view.buf : nullptr; }
+    Py_ssize_t size() const { return held ? view.len : 0; }
+};
+
+/* years_date32(code, codes, start, start_valid, start_offset, end,
+ * end_valid, end_offset, n, days) -> (years, valid, nulls, day_counts)
+ *
+ * YRDIF over Arrow date32 buffers (any object with the buffer protocol, as
+ * pyarrow's Buffers): start and end hold int32 days from 1970-01-01, their
+ * first element at *_offset; *_valid are validity bitmaps from bit
+ * *_offset, or None; codes is None (code for every pair) or n int32 basis
+ * codes.  Returns float64 years, the result's validity bitmap as uint8
+ * (None when every pair has a result), the number of pairs without one,
+ * and with days true the int64 day counts (else None).  A buffer too short
+ * for n elements from its offset is a ValueError: nothing is read outside
+ * the buffers. */
+PyObject *years_date32(PyObject *, PyObject *args)
+{
+    int code;
+    PyObject *codes_obj, *s_obj, *sv_obj, *e_obj, *ev_obj;
+    Py_ssize_t s_off, e_off, n;
+    int with_days;
+    if (!PyArg_ParseTuple(args, "iOOOnOOnnp", &code, &codes_obj, &s_obj, &sv_obj, &s_off, &e_obj,
+                          &ev_obj, &e_off, &n, &with_days))
+        return nullptr;
+    Buffer codes, s, sv, e, ev;
+    if (!codes.take(codes_obj) || !s.take(s_obj) || !sv.take(sv_obj) || !e.take(e_obj) ||
+        !ev.take(ev_obj))
+        return nullptr;
+    struct Need {
+        const Buffer &b;
+        Py_ssize_t need, offset;
+        const char *what;
+    } needs[] = {{s, 4 * (s_off + n), s_off, "start's data"},
+                 {e, 4 * (e_off + n), e_off, "end's data"},
+                 {sv, (s_off + n + 7) / 8, s_off, "start's validity bitmap"},
+                 {ev, (e_off + n + 7) / 8, e_off, "end's validity bitmap"},
+                 {codes, 4 * n, 0, "the basis codes"}};
+    if (n < 0 || s_off < 0 || e_off < 0 || !s.held || !e.held) {
+        PyErr_SetString(PyExc_ValueError, "years_date32: negative length or offset, or no data");
+        return nullptr;
+    }
+    for (const Need &k : needs)
+        if (k.b.held && k.b.size() < k.need) {
+            PyErr_Format(PyExc_ValueError,
+                         "%s holds %zd bytes, fewer than the %zd that %zd dates from offset "
+                         "%zd need",
+                         k.what, k.b.size(), k.need, n, k.offset);
+            return nullptr;
+        }
+    npy_intp dim = n, bytes = (n + 7) / 8;
+    PyObject *years = PyArray_SimpleNew(1, &dim, NPY_DOUBLE);
+    PyObject *valid = PyArray_SimpleNew(1, &bytes, NPY_UINT8);
+    PyObject *days = with_days ? PyArray_SimpleNew(1, &dim, NPY_INT64) : (Py_INCREF(Py_None), Py_None);
+    if (years == nullptr || valid == nullptr || days == nullptr) {
+        Py_XDECREF(years);
+        Py_XDECREF(valid);
+        Py_XDECREF(days);
+        return nullptr;
+    }
+    int64_t nulls;
+    Py_BEGIN_ALLOW_THREADS
+    nulls = tk_yrdif_date32(code, (const int32_t *)codes.bytes(),
+                            (const int32_t *)s.bytes() + s_off, sv.bytes(), s_off,
+                            (const int32_t *)e.bytes() + e_off, ev.bytes(), e_off, (size_t)n,
+                            (double *)PyArray_DATA((PyArrayObject *)years),
+                            with_days ? (int64_t *)PyArray_DATA((PyArrayObject *)days) : nullptr,
+                            (uint8_t *)PyArray_DATA((PyArrayObject *)valid));
+    Py_END_ALLOW_THREADS
+    feclearexcept(FE_INVALID);
+    if (nulls == 0) {
+        Py_DECREF(valid);
+        Py_INCREF(Py_None);
+        valid = Py_None;
+    }
+    return Py_BuildValue("(NNLN)", years, valid, (long long)nulls, days);
+}
+
 PyObject *date_text_problem(PyObject *, PyObject *kind)
 {
     long k = PyLong_AsLong(kind);
@@ -225,6 +321,10 @@ PyMethodDef methods[] = {
     {"date_texts", date_texts, METH_O,
      "date_texts(array) -> (values, others, bad, kind)\n\nDate values of an array of "
      "texts, read as the yrdif command reads dates; see _core.cpp."},
+    {"years_date32", years_date32, METH_VARARGS,
+     "years_date32(code, codes, start, start_valid, start_offset, end, end_valid, end_offset, "
+     "n, days) -> (years, valid, nulls, day_counts)\n\nYRDIF over Arrow date32 buffers; "
+     "see _core.cpp."},
     {"date_text_problem", date_text_problem, METH_O,
      "date_text_problem(kind) -> str\n\nWhy a text of that reader's kind is no date."},
     {nullptr, nullptr, 0, nullptr}};

@@ -40,8 +40,10 @@ def evaluate(name, start, end, basis):
         first = next(x for x in (start, end, basis) if isinstance(x, dd.Series))
         meta = pd.Series([], dtype=_dtype(name) if name == "years" else "Int64",
                          name=first.name)
-        return dd.map_partitions(_partition, name, start, end, basis, meta=meta,
-                                 align_dataframes=True)
+        # Each Dask version's own default for aligning the partitions of
+        # several collections (older versions align them; newer ones refuse
+        # to, and need them partitioned alike).
+        return dd.map_partitions(_partition, name, start, end, basis, meta=meta)
     dtype = _dtype(name)
     block = _years_block if name == "years" else _days_block
     return da.core.elemwise(block, start, end, basis, dtype=dtype)

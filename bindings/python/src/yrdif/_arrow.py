@@ -1,0 +1,167 @@
+"""Arrow columns: pyarrow arrays and chunked arrays, pandas ``ArrowDtype``
+Series, and any object with the Arrow PyCapsule interface
+(``__arrow_c_array__``, ``__arrow_c_stream__``: Polars, DuckDB results).
+
+Two date columns go to the engine's date32 kernel as they are: the
+kernel reads the int32 days and the validity bitmaps of each chunk in
+place, at its offset, and the result's float64 values and bitmap become a
+pyarrow array without a copy.  date64 and timestamp columns become date32
+days first (a time zone's own calendar date); other columns (numbers,
+texts) and a date column beside a non-Arrow argument take the float64 path
+of date values.  pyarrow is needed only here.
+"""
+import numpy as np
+
+from . import _core
+
+_NUMPY_NAN = np.float64("nan")
+
+
+def pyarrow():
+    try:
+        import pyarrow
+    except ImportError:  # pragma: no cover - pyarrow is optional
+        return None
+    return pyarrow
+
+
+def is_arrow(x):
+    """Whether x is an Arrow column (pandas Series are dispatched before)."""
+    if hasattr(x, "__arrow_c_array__") or hasattr(x, "__arrow_c_stream__"):
+        return True
+    pa = pyarrow()
+    return pa is not None and isinstance(x, (pa.Array, pa.ChunkedArray))
+
+
+def chunked(x, arg):
+    """x as a pyarrow ChunkedArray, without copying its buffers."""
+    pa = pyarrow()
+    if pa is None:
+        raise TypeError(f"{arg}: reading an Arrow column needs pyarrow")
+    if isinstance(x, pa.ChunkedArray):
+        return x
+    if isinstance(x, pa.Array):
+        return pa.chunked_array([x], type=x.type)
+    if hasattr(x, "__arrow_c_stream__"):
+        return pa.chunked_array(x)
+    return pa.chunked_array([pa.array(x)])
+
+
+def date32(c, arg):
+    """A chunked column of dates as date32 days, or None for a column of
+    anything else that can hold dates (numbers, texts, nulls)."""
+    pa = pyarrow()
+    import pyarrow.compute as pc
+
+    t = c.type
+    if pa.types.is_date32(t):
+        return c
+    if pa.types.is_date64(t):  # milliseconds, floored to days as timestamps are
+        return pc.cast(c.cast(pa.timestamp("ms")), pa.date32())
+    if pa.types.is_timestamp(t):
+        return pc.cast(pc.local_timestamp(c) if t.tz else c, pa.date32())
+    if pa.types.is_duration(t):
+        raise TypeError(f"{arg}: durations ({t}) are not dates")
+    if (pa.types.is_integer(t) or pa.types.is_floating(t) or pa.types.is_string(t)
+            or pa.types.is_large_string(t) or pa.types.is_null(t)
+            or getattr(pa.types, "is_string_view", lambda _: False)(t)):
+        return None
+    raise TypeError(f"{arg}: an Arrow column of {t} holds no dates (date32, date64, "
+                    "timestamp, numbers or texts)")
+
+
+def values(c, arg):
+    """Host date values (float64, NaN for null) of a chunked column of any
+    type that holds dates."""
+    from . import date_values
+
+    pa = pyarrow()
+    days = date32(c, arg)
+    if days is not None:
+        d = days.cast(pa.int32()).to_numpy(zero_copy_only=False)  # nulls give NaN
+        out = np.full(len(d), _NUMPY_NAN)
+        ok = ~np.isnan(d) if d.dtype.kind == "f" else np.ones(len(d), bool)
+        out[ok] = _core.date_values(d[ok].astype(np.int64))
+        return out
+    if pa.types.is_string(c.type) or pa.types.is_large_string(c.type):
+        return date_values(np.asarray(c.to_numpy(zero_copy_only=False), dtype=object), arg)
+    return c.to_numpy(zero_copy_only=False).astype(np.float64)
+
+
+def codes(basis, n):
+    """(code, codes): one code for every row, or an int32 array of n, from
+    a text, an Arrow column of texts (each distinct text read once) or
+    anything the numpy paths take."""
+    from . import _codes
+
+    if is_arrow(basis):
+        pa = pyarrow()
+        c = chunked(basis, "basis")
+        if not (pa.types.is_string(c.type) or pa.types.is_large_string(c.type)
+                or pa.types.is_binary(c.type) or pa.types.is_null(c.type)):
+            raise TypeError(f"basis: an Arrow column of {c.type} holds no texts")
+        if len(c) != n:
+            raise ValueError(f"basis has {len(c)} rows, the dates {n}")
+        enc = c.combine_chunks().dictionary_encode() if c.num_chunks else pa.array([], pa.string())
+        table = np.array([_core.basis_code(t) for t in enc.dictionary.to_pylist()] + [0],
+                         dtype=np.int32)
+        idx = enc.indices.fill_null(len(table) - 1).to_numpy(zero_copy_only=False)
+        return 0, np.ascontiguousarray(table[idx])
+    code = _codes(basis)
+    if np.ndim(code) == 0:
+        return int(code), None
+    return 0, np.ascontiguousarray(np.broadcast_to(code, (n,)), dtype=np.int32)
+
+
+def _pieces(a, b):
+    """Slices of two chunked columns of one length at every chunk boundary
+    of either, so that each pair of slices is one chunk of each."""
+    bounds = sorted(set(np.cumsum([len(x) for x in a.chunks]).tolist())
+                    | set(np.cumsum([len(x) for x in b.chunks]).tolist()) | {0})
+    for lo, hi in zip(bounds, bounds[1:]):
+        if hi > lo:
+            x, y = a.slice(lo, hi - lo), b.slice(lo, hi - lo)
+            yield lo, hi, x.chunk(0) if x.num_chunks == 1 else x.combine_chunks(), \
+                y.chunk(0) if y.num_chunks == 1 else y.combine_chunks()
+
+
+def evaluate(name, start, end, basis):
+    """`yrdif.yrdif` (name "years") or `yrdif.days` where start or end is
+    an Arrow column: a pyarrow array out (a chunked array for a chunked
+    start), null where there is no result."""
+    pa = pyarrow()
+    cols = [chunked(x, arg) if is_arrow(x) else None for x, arg in ((start, "start"), (end, "end"))]
+    n = len(next(c for c in cols if c is not None))
+    for c, arg in zip(cols, ("start", "end")):
+        if c is not None and len(c) != n:
+            raise ValueError(f"start has {len(cols[0])} rows, end {len(cols[1])}")
+    code, per_row = codes(basis, n)
+    days = [date32(c, arg) if c is not None else None for c, arg in zip(cols, ("start", "end"))]
+    out_type = pa.float64() if name == "years" else pa.int64()
+    if days[0] is not None and days[1] is not None:
+        chunks = []
+        for lo, hi, s, e in _pieces(*days):
+            sb, eb = s.buffers(), e.buffers()
+            years, valid, nulls, counts = _core.years_date32(
+                code, None if per_row is None else per_row[lo:hi], sb[1], sb[0], s.offset,
+                eb[1], eb[0], e.offset, hi - lo, name == "days")
+            data = years if name == "years" else counts
+            chunks.append(pa.Array.from_buffers(
+                out_type, hi - lo, [None if valid is None else pa.py_buffer(valid),
+                                    pa.py_buffer(data)], null_count=nulls))
+    else:  # a date column beside other dates: the float64 path of date values
+        from . import date_values
+
+        s = values(cols[0], "start") if cols[0] is not None else date_values(start, "start")
+        e = values(cols[1], "end") if cols[1] is not None else date_values(end, "end")
+        ufunc = _core.years if name == "years" else _core.days
+        out = ufunc(s, e, code if per_row is None else per_row)
+        out = np.broadcast_to(out, (n,))
+        none = np.isnan(out) if name == "years" else out == np.iinfo(np.int64).min
+        chunks = [pa.array(out, type=out_type, mask=none)]
+    if not chunks:
+        chunks = [pa.array([], out_type)]
+    first = cols[0] if cols[0] is not None else cols[1]
+    if isinstance(start if cols[0] is not None else end, pa.ChunkedArray) or first.num_chunks != 1:
+        return pa.chunked_array(chunks, type=out_type)
+    return chunks[0] if len(chunks) == 1 else pa.concat_arrays(chunks)
