@@ -188,11 +188,20 @@ def test_dask_on_a_local_cluster():
 
 
 def test_readme_examples():
-    """The README's Python examples give the README's output."""
+    """The README's Python examples give the README's output (those that
+    import pyarrow only where it is installed)."""
     import doctest
-    result = doctest.testfile(os.path.join(TOP, "README.md"), module_relative=False,
-                              optionflags=doctest.NORMALIZE_WHITESPACE)
-    assert result.attempted >= 5 and result.failed == 0
+    with open(os.path.join(TOP, "README.md")) as f:
+        text = f.read()
+    examples = doctest.DocTestParser().get_doctest(text, {}, "README.md", "README.md", 0)
+    try:
+        import pyarrow  # noqa: F401
+    except ImportError:
+        arrow = next(i for i, e in enumerate(examples.examples) if "pyarrow" in e.source)
+        examples.examples = examples.examples[:arrow]
+    runner = doctest.DocTestRunner(optionflags=doctest.NORMALIZE_WHITESPACE)
+    runner.run(examples)
+    assert runner.tries >= 5 and runner.failures == 0
 
 
 def arrow_forms(pa, iso, rng):
