@@ -16,16 +16,15 @@ using namespace tktest;
 
 namespace {
 
-// The processor variants of the vectorised kernel this processor can run.
-using Variant = void (*)(int32_t, const double *, const double *, size_t, double *);
-std::vector<Variant> variants()
+// The processor variants of a vectorised loop that this processor can run.
+template <class Fn> std::vector<Fn> variants(Fn sse2, Fn avx2, Fn avx512)
 {
-    std::vector<Variant> v{tk_column_sse2_years};
+    std::vector<Fn> v{sse2};
     if (__builtin_cpu_supports("avx2"))
-        v.push_back(tk_column_avx2_years);
+        v.push_back(avx2);
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
         __builtin_cpu_supports("avx512vl"))
-        v.push_back(tk_column_avx512_years);
+        v.push_back(avx512);
     return v;
 }
 
@@ -87,7 +86,8 @@ TEST(Column, EveryPairAsTheEngineGivesIt)
         check("column with days", true);
         tk_yrdif_column(code, start.data(), end.data(), n, years.data(), nullptr);
         check("column", false);
-        for (Variant run : variants())
+        for (auto run :
+             variants(tk_column_sse2_years, tk_column_avx2_years, tk_column_avx512_years))
             if (code >= TK_BASIS_30_360 && code <= TK_BASIS_AGE) {
                 run(code, start.data(), end.data(), n, years.data());
                 check("variant", false);
@@ -190,20 +190,14 @@ TEST(Column, Date32AsTheEngineGivesIt)
     check("codes", tk_yrdif_date32(0, codes.data(), start.data(), sv.data(), 3, end.data(),
                                    ev.data(), 5, n, years.data(), days.data(), valid.data()),
           true);
-    using Date32 = void (*)(int32_t, const int32_t *, const int32_t *, size_t, double *, uint8_t *);
-    std::vector<Date32> runs{tk_column_sse2_date32};
-    if (__builtin_cpu_supports("avx2"))
-        runs.push_back(tk_column_avx2_date32);
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-        __builtin_cpu_supports("avx512vl"))
-        runs.push_back(tk_column_avx512_date32);
     std::fill(sv.begin(), sv.end(), 0xFF);
     std::fill(ev.begin(), ev.end(), 0xFF);
     convert();
     std::vector<uint8_t> ok(n);
     for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++) {
         expect(code, false);
-        for (Date32 run : runs) {
+        for (auto run :
+             variants(tk_column_sse2_date32, tk_column_avx2_date32, tk_column_avx512_date32)) {
             run(code, start.data(), end.data(), n, years.data(), ok.data());
             for (size_t i = 0; i < n; i++)
                 ASSERT_TRUE(SameBits(years[i], want[i]) && ok[i] == !std::isnan(want[i])) << i;

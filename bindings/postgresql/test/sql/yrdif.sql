@@ -1,7 +1,8 @@
 -- yrdif: golden cases from the module (written by bindings/golden.py with the
 -- yrdif command before this runs) compared by float8 bits, the date types,
--- NULLs, infinities, the 4000-year rule, bad bases, time zones, a SQL_ASCII
--- database and parallel workers.
+-- NULLs, infinities, the 4000-year rule, bad bases, time zones and parallel
+-- workers.  (Bytes that are not UTF-8, in a SQL_ASCII database, and bases of
+-- every length are in the hostile table, bindings/tests/test_hostile.py.)
 CREATE EXTENSION yrdif;
 
 -- Golden cases: host date values, and ISO dates through the date type.
@@ -44,8 +45,7 @@ SELECT yrdif(NULL::date, date '2000-01-01') IS NULL AS null_in,
 SELECT t, yrdif_basis(t) FROM unnest(ARRAY['30/360', 'A/360', 'Actual', 'act/365 ', 'ACT', '', 'xyz']) t;
 SELECT yrdif(date '2000-01-01', date '2001-01-01', 'bogus');
 SELECT yrdif(date '2000-01-01', date '2001-01-01', repeat('é', 5000000));
-SELECT length(b), yrdif(date '2000-01-01', date '2001-01-01', b)
-FROM (VALUES ('ACT/360'), ('bogus'), (''), ('ACT/360' || repeat(' ', 100000))) v(b);
+SELECT yrdif(date '2000-01-01', date '2001-01-01', b) FROM (VALUES ('ACT/360'), ('bogus')) v(b);
 
 -- timestamptz: its date in the session's time zone; mixed and untyped
 -- arguments resolve to one form.
@@ -58,18 +58,6 @@ SELECT yrdif(timestamptz '2000-01-01 03:00+00', timestamptz '2001-01-01 12:00+00
 SET timezone = 'Asia/Tokyo';
 SELECT yrdif(timestamptz '2000-01-01 03:00+00', timestamptz '2001-01-01 12:00+00', 'ACT/365') AS tokyo;
 RESET timezone;
-
--- A SQL_ASCII database holds bytes in no encoding: they are read as the
--- yrdif command reads them, never an encoding error.
-CREATE DATABASE yrdif_ascii ENCODING 'SQL_ASCII' TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C';
-\c yrdif_ascii
-CREATE EXTENSION yrdif;
-SELECT yrdif_basis(convert_from('\xff4143542f333630', 'SQL_ASCII')) AS ff_act_360,
-       yrdif_basis(convert_from('\x414745e9', 'SQL_ASCII')) AS age_e9,
-       yrdif(date '2000-01-01', date '2001-01-01', b) AS per_row
-FROM (VALUES (convert_from('\xe9e9', 'SQL_ASCII'))) v(b);
-\c contrib_regression
-DROP DATABASE yrdif_ascii;
 
 -- Parallel workers evaluate yrdif over a million rows, with the bits of a
 -- serial run (summed as integers, which is exact in any order).
