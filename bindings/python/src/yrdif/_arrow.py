@@ -58,11 +58,12 @@ def date32(c, arg):
         return c
     if pa.types.is_date64(t):  # milliseconds, floored to days as timestamps are
         return pc.cast(c.cast(pa.timestamp("ms")), pa.date32())
-    if pa.types.is_timestamp(t):
+    if pa.types.is_timestamp(t):  # a zone's rules as Arrow's time zone database holds them
         return pc.cast(pc.local_timestamp(c) if t.tz else c, pa.date32())
     if pa.types.is_duration(t):
         raise TypeError(f"{arg}: durations ({t}) are not dates")
-    if (pa.types.is_integer(t) or pa.types.is_floating(t) or pa.types.is_string(t)
+    if (pa.types.is_integer(t) or pa.types.is_floating(t) or pa.types.is_decimal(t)
+            or pa.types.is_string(t)
             or pa.types.is_large_string(t) or pa.types.is_null(t)
             or getattr(pa.types, "is_string_view", lambda _: False)(t)):
         return None
@@ -85,7 +86,7 @@ def values(c, arg):
         return out
     if pa.types.is_string(c.type) or pa.types.is_large_string(c.type):
         return date_values(np.asarray(c.to_numpy(zero_copy_only=False), dtype=object), arg)
-    return c.to_numpy(zero_copy_only=False).astype(np.float64)
+    return c.cast(pa.float64()).to_numpy(zero_copy_only=False)
 
 
 def codes(basis, n):
