@@ -38,9 +38,7 @@ static int32_t read_cutoff_year(void)
 
 int64_t cal_widen_year(int64_t yy)
 {
-    int64_t c = read_cutoff_year();
-    int64_t r = c % 100; /* truncating: negative for a negative cutoff */
-    return yy + (c - r) + (yy < r ? 100 : 0);
+    return cal_widen_year_by(yy, read_cutoff_year());
 }
 
 double tkfmtzjulymd(double year, double month, double day)

@@ -189,4 +189,13 @@ static inline int cal_whole_date(double date, int64_t *whole)
  * the host option TK_NAME_YEARCUTOFF. */
 int64_t cal_widen_year(int64_t yy);
 
+/* The same with a given cutoff year: yy (0 .. 99) into the hundred years
+ * from the cutoff's century on, those below the cutoff's last two digits a
+ * century later. */
+static inline int64_t cal_widen_year_by(int64_t yy, int64_t cutoff)
+{
+    int64_t r = cutoff % 100; /* truncating: negative for a negative cutoff */
+    return yy + (cutoff - r) + (yy < r ? 100 : 0);
+}
+
 #endif /* DATE_CALENDAR_H */

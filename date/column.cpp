@@ -235,10 +235,8 @@ double tk_date_of_text(const char *text, size_t len, int32_t *kind)
     double v = tk_missing();
     if (k == TK_TEXT_YMD) {
         int64_t y = t.year;
-        if (t.digits == TK_YMD_TWO) { /* as cal_widen_year does with the fallback cutoff */
-            const int64_t r = CAL_CUTOFF_FALLBACK % 100;
-            y += CAL_CUTOFF_FALLBACK - r + (y < r ? 100 : 0);
-        }
+        if (t.digits == TK_YMD_TWO) /* no host option here: the fallback cutoff */
+            y = cal_widen_year_by(y, CAL_CUTOFF_FALLBACK);
         v = tk_date_of_ymd(y, t.month, t.day);
         if (v != v)
             k = y < CAL_YEAR_MIN || y > CAL_YEAR_MAX ? TK_TEXT_OUTSIDE : TK_TEXT_NO_SUCH_DAY;

@@ -45,12 +45,7 @@ static int64_t floor_div(int64_t a, int64_t b)
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-/* SQLite's blanks (sqlite3Isspace). */
-static int is_space(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
+/* SQLite's blanks (sqlite3Isspace) are the reader's: tk_text_blank. */
 static int is_digit(char c)
 {
     return c >= '0' && c <= '9';
@@ -98,7 +93,7 @@ static int parse_time(const char *z, int64_t *ms, int *tz)
     if (!(sms < 1e15)) /* a NaN: date() then has no date */
         return -1;
     *ms = h * 3600000LL + m * 60000LL + (int64_t)sms;
-    while (is_space(*z))
+    while (tk_text_blank(*z))
         z++;
     *tz = 0;
     if (*z == '+' || *z == '-') {
@@ -112,7 +107,7 @@ static int parse_time(const char *z, int64_t *ms, int *tz)
     } else {
         return *z ? -1 : 0;
     }
-    while (is_space(*z))
+    while (tk_text_blank(*z))
         z++;
     return *z ? -1 : 0;
 }
@@ -161,7 +156,7 @@ static double date_of_text(const char *z, size_t n)
               t.month <= 12 && t.day >= 1 && t.day <= 31;
     const char *p = z + (ymd ? used : 0);
     if (ymd) {
-        while (is_space(*p) || *p == 'T')
+        while (tk_text_blank(*p) || *p == 'T')
             p++;
     }
     if ((ymd && *p == 0) || parse_time(p, &ms, &tz) == 0) {
