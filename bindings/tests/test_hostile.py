@@ -5,7 +5,9 @@ an interface differs by design (the README's table "One behaviour
 everywhere"), the difference is written next to the runner that makes it.
 
 Run by scripts/bindings after every binding is installed, inside
-pg_virtualenv so that psql reaches a throw-away cluster."""
+pg_virtualenv so that psql reaches a throw-away cluster.  A constant basis
+that no rule accepts (an error where an interface can tell a constant from
+a column) is each binding's own suite's."""
 import csv
 import datetime as dt
 import io
@@ -257,37 +259,3 @@ def test_r(reference):
     assert run.returncode == 0, run.stderr.decode()
     bits = reference[0]
     assert run.stdout.decode().split() == ["NA" if bits[i] == MISSING else bits[i] for i in rows]
-
-
-# One basis for every row, as a literal: where no rule accepts it, the
-# interfaces that can tell a constant from a column raise an error.
-CONSTANT_BASES = ["ACT/360", "bogus", "", "ACT", "act/act" + " " * 300]
-
-
-def test_constant_bases(reference):
-    db = sqlite3.connect(":memory:")
-    db.enable_load_extension(True)
-    db.load_extension(os.path.join(BUILD, "sqlite", "yrdif"))
-    pg = shutil.which("psql") and psql("-c", "create extension if not exists yrdif").returncode == 0
-    r_bits = ("suppressMessages(library(yrdif)); cat(paste(rev(as.character(writeBin(yrdif("
-              "'2000-01-01', '2001-01-01', '{}'), raw(), endian = 'little'))), collapse = ''))")
-    for b in CONSTANT_BASES:
-        run = subprocess.run([COMMAND, "2000-01-01", "2001-01-01", b], capture_output=True,
-                             check=False, text=True)
-        want = struct.pack(">d", float(run.stdout)).hex() if run.returncode == 0 else MISSING
-        error = want if run.returncode == 0 else "error"  # where a constant can be told apart
-        try:
-            got = hexbits(yrdif.yrdif("2000-01-01", "2001-01-01", b))
-        except ValueError:
-            got = "error"
-        assert got == error, b
-        got = db.execute("select yrdif('2000-01-01', '2001-01-01', ?)", (b,)).fetchone()[0]
-        assert hexbits(got) == want, b
-        if pg:
-            run = psql("-c", "select encode(float8send(yrdif(date '2000-01-01', "
-                       f"date '2001-01-01', '{b}')), 'hex')")
-            assert (run.stdout.decode().split()[-1] if run.returncode == 0 else "error") == error
-        if shutil.which("Rscript"):
-            run = subprocess.run(["Rscript", "-e", r_bits.format(b)], capture_output=True,
-                                 check=False, text=True)
-            assert (run.stdout if run.returncode == 0 else "error") == error, (b, run.stderr)

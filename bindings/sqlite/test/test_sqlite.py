@@ -79,7 +79,8 @@ def test_forms(db, expr, want):
 def test_bad_basis_gives_null_and_constants_are_parsed_once(db):
     """A basis no rule accepts gives NULL, a literal as a column's, and
     yrdif_basis tells how a text is read."""
-    assert db.execute("select yrdif_basis('bogus'), yrdif_basis(x'')").fetchone() == (None, None)
+    assert db.execute("select yrdif_basis('bogus'), yrdif_basis(x''), "
+                      "yrdif('2000-01-01', '2001-01-01', 'bogus')").fetchone() == (None,) * 3
     assert db.execute("select yrdif_basis('A/360'), yrdif_basis(x'414354')").fetchone() == \
         ("30/360", "ACT/ACT")
     db.execute("create table t(a, b, basis)")

@@ -14,9 +14,6 @@ import numpy as np
 
 from . import _core
 
-_NUMPY_NAN = np.float64("nan")
-
-
 def pyarrow():
     try:
         import pyarrow
@@ -80,7 +77,7 @@ def values(c, arg):
     days = date32(c, arg)
     if days is not None:
         d = days.cast(pa.int32()).to_numpy(zero_copy_only=False)  # nulls give NaN
-        out = np.full(len(d), _NUMPY_NAN)
+        out = np.full(len(d), np.nan)
         ok = ~np.isnan(d) if d.dtype.kind == "f" else np.ones(len(d), bool)
         out[ok] = _core.date_values(d[ok].astype(np.int64))
         return out
@@ -103,7 +100,7 @@ def codes(basis, n):
             raise TypeError(f"basis: an Arrow column of {c.type} holds no texts")
         if len(c) != n:
             raise ValueError(f"basis has {len(c)} rows, the dates {n}")
-        enc = c.combine_chunks().dictionary_encode() if c.num_chunks else pa.array([], pa.string())
+        enc = c.combine_chunks().dictionary_encode()
         table = np.array([_core.basis_code(t) for t in enc.dictionary.to_pylist()] + [0],
                          dtype=np.int32)
         idx = enc.indices.fill_null(len(table) - 1).to_numpy(zero_copy_only=False)
