@@ -53,30 +53,34 @@ static int row_valid(const uint64_t *validity, idx_t row)
 }
 
 /* One basis code per row of a VARCHAR vector: NULL and texts no rule
- * accepts give TK_BASIS_NONE.  A run of equal texts (a constant basis, or
- * a column of few) is read once. */
-static void basis_codes(duckdb_vector v, idx_t n, int32_t *codes)
+ * accepts give TK_BASIS_NONE.  A run of equal texts (a constant basis,
+ * which DuckDB spreads over the vector, or a column of few) is read once:
+ * equal string headers (length and inlined text, or length, prefix and
+ * pointer) are equal texts.  Returns the code of every row when they all
+ * have one, else -1. */
+static int32_t basis_codes(duckdb_vector v, idx_t n, int32_t *codes)
 {
     duckdb_string_t *texts = (duckdb_string_t *)duckdb_vector_get_data(v);
     uint64_t *validity = duckdb_vector_get_validity(v);
-    const char *last = NULL;
-    uint32_t last_len = 0;
-    int32_t last_code = TK_BASIS_NONE;
+    const duckdb_string_t *last = NULL;
+    int32_t code = TK_BASIS_NONE;
+    int mixed = 0;
+    if (n == 0)
+        return TK_BASIS_NONE;
     for (idx_t i = 0; i < n; i++) {
         if (!row_valid(validity, i)) {
-            codes[i] = TK_BASIS_NONE;
-            continue;
+            code = TK_BASIS_NONE;
+            last = NULL;
+        } else if (!last || memcmp(&texts[i], last, sizeof *last) != 0) {
+            uint32_t len = duckdb_string_t_length(texts[i]);
+            const char *text = duckdb_string_t_data(&texts[i]);
+            code = tk_basis_utf8(text, len);
+            last = &texts[i];
         }
-        uint32_t len = duckdb_string_t_length(texts[i]);
-        const char *text = duckdb_string_t_data(&texts[i]);
-        if (!last || len != last_len || memcmp(text, last, len) != 0) {
-            last_code = tk_basis_utf8(text, len);
-            last_len = len;
-            /* An inlined text lives in the vector's own slot, which stays. */
-            last = text;
-        }
-        codes[i] = last_code;
+        codes[i] = code;
+        mixed |= code != codes[0];
     }
+    return mixed ? -1 : codes[0];
 }
 
 /* TIMESTAMP microseconds to date32 days, floored; NULL where the day is
@@ -114,9 +118,11 @@ static void evaluate(duckdb_function_info info, duckdb_data_chunk input, duckdb_
     duckdb_vector end = duckdb_data_chunk_get_vector(input, 1);
     int32_t codes[CHUNK];
     const int32_t *per_row = NULL;
+    int32_t basis = TK_BASIS_AGE;
     if (duckdb_data_chunk_get_column_count(input) == 3) {
-        basis_codes(duckdb_data_chunk_get_vector(input, 2), n, codes);
-        per_row = codes;
+        basis = basis_codes(duckdb_data_chunk_get_vector(input, 2), n, codes);
+        if (basis < 0)
+            per_row = codes;
     }
     double years[CHUNK];
     int64_t days[CHUNK];
@@ -132,7 +138,7 @@ static void evaluate(duckdb_function_info info, duckdb_data_chunk input, duckdb_
         if (per_row)
             tk_yrdif_column_codes(per_row, a, b, n, years_out, days_out);
         else
-            tk_yrdif_column(TK_BASIS_AGE, a, b, n, years_out, days_out);
+            tk_yrdif_column(basis, a, b, n, years_out, days_out);
         /* A NULL's slot holds whatever was there: its row is NULL. */
         memset(valid, 0, sizeof valid);
         for (idx_t i = 0; i < n; i++) {
@@ -143,7 +149,7 @@ static void evaluate(duckdb_function_info info, duckdb_data_chunk input, duckdb_
         and_validity(valid, start_valid, n);
         and_validity(valid, end_valid, n);
     } else if (k->dates == DUCKDB_TYPE_DATE) {
-        tk_yrdif_date32(TK_BASIS_AGE, per_row, (const int32_t *)duckdb_vector_get_data(start),
+        tk_yrdif_date32(basis, per_row, (const int32_t *)duckdb_vector_get_data(start),
                         (const uint8_t *)start_valid, 0,
                         (const int32_t *)duckdb_vector_get_data(end),
                         (const uint8_t *)end_valid, 0, n, years_out, days_out, valid);
@@ -154,7 +160,7 @@ static void evaluate(duckdb_function_info info, duckdb_data_chunk input, duckdb_
         days_of_timestamps((const int64_t *)duckdb_vector_get_data(end), n, b, b_valid);
         and_validity(a_valid, start_valid, n);
         and_validity(b_valid, end_valid, n);
-        tk_yrdif_date32(TK_BASIS_AGE, per_row, a, a_valid, 0, b, b_valid, 0, n, years_out,
+        tk_yrdif_date32(basis, per_row, a, a_valid, 0, b, b_valid, 0, n, years_out,
                         days_out, valid);
     }
 

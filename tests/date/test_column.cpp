@@ -132,7 +132,8 @@ TEST(ColumnDates, NeverInTheCalendar)
 // leap days and 29 February 4000, and the extreme int32 days; nulls in both
 // validity bitmaps at odd bit offsets: every element and validity bit as
 // the engine gives the same calendar dates (converted by year, month and
-// day), for every code, with one code per row and day counts, through
+// day), for every code, with one code per row (in runs) with and without
+// day counts, through
 // each variant and at every short length.
 TEST(Column, Date32AsTheEngineGivesIt)
 {
@@ -160,10 +161,12 @@ TEST(Column, Date32AsTheEngineGivesIt)
             v2[i] = bit(ev, i + 5) ? tk_date_of_epoch_day(end[i]) : NAN;
         }
     };
-    auto expect = [&](int32_t code, bool per_row) {
-        for (size_t i = 0; i < n; i++)
-            want[i] = tk_yrdif_one(per_row ? codes[i] = any_code(rng) : code, v1[i], v2[i],
-                                   &want_days[i]);
+    auto expect = [&](int32_t code, bool per_row) { // per row: runs of about 24 of a code
+        for (size_t i = 0; i < n; i++) {
+            if (per_row && (i == 0 || rng() % 24 == 0))
+                code = any_code(rng);
+            want[i] = tk_yrdif_one(codes[i] = code, v1[i], v2[i], &want_days[i]);
+        }
     };
     convert();
     auto check = [&](const char *what, int64_t none, bool with_days) {
@@ -186,10 +189,13 @@ TEST(Column, Date32AsTheEngineGivesIt)
                                         ev.data(), 5, n, years.data(), nullptr, valid.data()),
               false);
     }
-    expect(0, true); // day counts come pair by pair, as with one code per row
+    expect(0, true); // day counts come pair by pair; long runs of a code go as a column
     check("codes", tk_yrdif_date32(0, codes.data(), start.data(), sv.data(), 3, end.data(),
                                    ev.data(), 5, n, years.data(), days.data(), valid.data()),
           true);
+    check("runs", tk_yrdif_date32(0, codes.data(), start.data(), sv.data(), 3, end.data(),
+                                  ev.data(), 5, n, years.data(), nullptr, valid.data()),
+          false);
     std::fill(sv.begin(), sv.end(), 0xFF);
     std::fill(ev.begin(), ev.end(), 0xFF);
     convert();
