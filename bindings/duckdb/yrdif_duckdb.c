@@ -47,6 +47,8 @@ static const struct kind KINDS[2][3] = {
 
 #define CHUNK 2048 /* DuckDB's vector size; larger chunks are cut */
 
+_Static_assert(sizeof(duckdb_string_t) == 16, "a string header is two words");
+
 static int row_valid(const uint64_t *validity, idx_t row)
 {
     return !validity || (validity[row / 64] >> (row % 64) & 1);
@@ -57,7 +59,7 @@ static int row_valid(const uint64_t *validity, idx_t row)
  * which DuckDB spreads over the vector, or a column of few) is read once:
  * equal string headers (length and inlined text, or length, prefix and
  * pointer) are equal texts.  Returns the code of every row when they all
- * have one, else -1. */
+ * have one (then codes may be left unset), else -1 and a code a row. */
 static int32_t basis_codes(duckdb_vector v, idx_t n, int32_t *codes)
 {
     duckdb_string_t *texts = (duckdb_string_t *)duckdb_vector_get_data(v);
@@ -67,6 +69,17 @@ static int32_t basis_codes(duckdb_vector v, idx_t n, int32_t *codes)
     int mixed = 0;
     if (n == 0)
         return TK_BASIS_NONE;
+    if (!validity) { /* one header throughout (a constant spread out): one text */
+        uint64_t first[2], diff = 0;
+        memcpy(first, &texts[0], sizeof first);
+        for (idx_t i = 1; i < n; i++) {
+            uint64_t h[2];
+            memcpy(h, &texts[i], sizeof h);
+            diff |= (h[0] ^ first[0]) | (h[1] ^ first[1]);
+        }
+        if (!diff)
+            return tk_basis_utf8(duckdb_string_t_data(&texts[0]), duckdb_string_t_length(texts[0]));
+    }
     for (idx_t i = 0; i < n; i++) {
         if (!row_valid(validity, i)) {
             code = TK_BASIS_NONE;
@@ -195,11 +208,11 @@ static void basis_fn(duckdb_function_info info, duckdb_data_chunk input, duckdb_
     int32_t codes[CHUNK];
     if (n > CHUNK)
         n = CHUNK;
-    basis_codes(duckdb_data_chunk_get_vector(input, 0), n, codes);
+    int32_t one = basis_codes(duckdb_data_chunk_get_vector(input, 0), n, codes);
     duckdb_vector_ensure_validity_writable(output);
     uint64_t *out_valid = duckdb_vector_get_validity(output);
     for (idx_t i = 0; i < n; i++) {
-        const char *name = tk_basis_name(codes[i]);
+        const char *name = tk_basis_name(one >= 0 ? one : codes[i]);
         if (name)
             duckdb_vector_assign_string_element(output, i, name);
         else
