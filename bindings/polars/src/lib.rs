@@ -158,6 +158,32 @@ fn slice_of(ca: &Int32Chunked) -> (&[i32], *const u8, i64) {
     }
 }
 
+/// Rows below which one thread evaluates a whole column: the streaming
+/// engine's morsels stay on the thread that has them.
+const PARALLEL_ROWS: usize = 1 << 20;
+
+/// Runs f(lo, m) over parts of 0 .. n, one a thread (as many as Polars
+/// takes: POLARS_MAX_THREADS, else every core), each starting at a
+/// multiple of 64 rows.
+fn in_parts(n: usize, f: impl Fn(usize, usize) + Sync) {
+    let threads = std::env::var("POLARS_MAX_THREADS")
+        .ok()
+        .and_then(|t| t.parse::<usize>().ok())
+        .unwrap_or_else(|| std::thread::available_parallelism().map_or(1, |t| t.get()))
+        .max(1);
+    if n < PARALLEL_ROWS || threads == 1 {
+        return f(0, n);
+    }
+    let part = n.div_ceil(threads).div_ceil(64) * 64;
+    std::thread::scope(|scope| {
+        for lo in (part..n).step_by(part) {
+            let f = &f;
+            scope.spawn(move || f(lo, part.min(n - lo)));
+        }
+        f(0, part.min(n));
+    });
+}
+
 /// A buffer of n elements that the engine fills, every one of them.
 fn filled<T>(n: usize, fill: impl FnOnce(*mut T)) -> Vec<T> {
     let mut v = Vec::with_capacity(n);
@@ -190,13 +216,28 @@ fn evaluate(inputs: &[Series], kwargs: &Kwargs, with_days: bool) -> PolarsResult
         let (a, av, ao) = slice_of(a);
         let (b, bv, bo) = slice_of(b);
         let mut valid = vec![0u8; n.div_ceil(8)];
-        // SAFETY: every buffer holds n elements (bitmaps their bits from
-        // the offset); the outputs are ours.
-        let years = filled(n, |y| unsafe {
-            tk_yrdif_date32(
-                kwargs.basis, codes_ptr, a.as_ptr(), av, ao, b.as_ptr(), bv, bo, n,
-                y, days_ptr, valid.as_mut_ptr(),
-            );
+        let valid_ptr = valid.as_mut_ptr();
+        // Addresses as numbers, so that the threads of in_parts share them.
+        let (a, b, av, bv) = (a.as_ptr() as usize, b.as_ptr() as usize, av as usize, bv as usize);
+        let (codes, days_at, valid_at) = (codes_ptr as usize, days_ptr as usize, valid_ptr as usize);
+        let years = filled(n, |y: *mut f64| {
+            let years_at = y as usize;
+            in_parts(n, |lo, m| {
+                let from = |p: usize, size: usize| if p == 0 { 0 } else { p + lo * size };
+                // SAFETY: every buffer holds n elements (bitmaps their bits
+                // from the offset), rows lo .. lo + m of them here; parts
+                // start at multiples of 8, so each writes its own bytes of
+                // the result's bitmap.
+                unsafe {
+                    tk_yrdif_date32(
+                        kwargs.basis, from(codes, 4) as *const i32,
+                        from(a, 4) as *const i32, av as *const u8, ao + lo as i64,
+                        from(b, 4) as *const i32, bv as *const u8, bo + lo as i64, m,
+                        from(years_at, 8) as *mut f64, from(days_at, 8) as *mut i64,
+                        (valid_at + lo / 8) as *mut u8,
+                    );
+                }
+            });
         });
         return Ok((years, days, Bitmap::try_new(valid, n)?));
     }

@@ -88,6 +88,8 @@ def test_chunked_sliced_and_every_context(dates):
     want = df["want"].to_list()
     assert hexbits(chunked.select(y).to_series()) == want
     assert hexbits(chunked[1001:2999].select(y).to_series()) == want[1001:2999]
+    big = pl.concat([df] * 301, rechunk=True)[5:]  # one long column, in parts on threads
+    assert hexbits(big.select(y).to_series()) == (want * 301)[5:]
     agg = chunked.group_by("basis").agg("i", y=y).explode("i", "y").sort("i")
     assert hexbits(agg["y"]) == want
     assert hexbits(chunked.select(y.over("basis")).to_series()) == want
