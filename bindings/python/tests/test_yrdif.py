@@ -293,3 +293,19 @@ def test_property_against_the_module():
         assert as_hex(yrdif.yrdif(s.astype("datetime64[D]"), e.astype("datetime64[D]"), b)) == want
 
     check()
+
+
+def test_eight_threads_on_shared_arrays():
+    """Eight threads evaluate the same shared arrays at once, the kernels
+    outside the GIL: every result has the bits of the serial one."""
+    from concurrent.futures import ThreadPoolExecutor
+    rng = np.random.default_rng(9)
+    start, end = rng.uniform(-140000, 6590000, (2, 200_000))
+    start[::13] = np.nan
+    bases = rng.choice(np.array(["ACT/ACT", "30/360", "AGE", "bad", "act/365"]), 200_000)
+    forms = [(yrdif.yrdif, "ACT/ACT"), (yrdif.yrdif, bases), (yrdif.days, "AGE")]
+    serial = [np.asarray(f(start, end, b), dtype=float) for f, b in forms]
+    with ThreadPoolExecutor(8) as pool:
+        got = list(pool.map(lambda k: np.asarray(forms[k % 3][0](start, end, forms[k % 3][1]),
+                                                 dtype=float), range(48)))
+    assert all(np.array_equal(g.view(np.int64), serial[k % 3].view(np.int64)) for k, g in enumerate(got))

@@ -5,6 +5,8 @@ import os
 import sqlite3
 import struct
 import sys
+import threading
+import time
 
 import pytest
 
@@ -95,3 +97,40 @@ def test_bad_basis_gives_null_and_constants_are_parsed_once(db):
     db.execute("create table g(a, b, y as (yrdif(a, b)))")
     db.execute("insert into g values ('2000-02-29', '2001-02-28')")
     assert db.execute("select y from g").fetchone()[0] == 1.0
+
+
+def test_eight_threads_on_their_own_connections(db, tmp_path):
+    """Eight threads, each on its own connection to one database file with
+    the extension loaded, evaluate the same table over and over for a
+    bounded time: every pass has the bits of the serial pass."""
+    path = str(tmp_path / "load.db")
+    setup = sqlite3.connect(path)
+    rows = cases(YRDIF, "dates", rows=2000, seed=12)
+    setup.execute("create table t(i, a, b, basis)")
+    setup.executemany("insert into t values (?, ?, ?, ?)",
+                      [(i, r["start"] if i % 11 else None, r["end"], r["basis"]) for i, r in enumerate(rows)])
+    setup.commit()
+    q = "select yrdif(a, b, basis), yrdif(a, b, 'ACT/ACT'), yrdif_dv(i, 14610) from t order by i"
+    db.execute(f"attach '{path}' as load")
+    serial = db.execute(q.replace(" t ", " load.t ")).fetchall()
+    assert [hexbits(r[0]) for r in serial] == [MISSING if i % 11 == 0 else r["years"]
+                                               for i, r in enumerate(rows)]
+    deadline, passes, wrong = time.monotonic() + 3, [], []
+
+    def work():
+        c = sqlite3.connect(path, check_same_thread=False)
+        c.enable_load_extension(True)
+        c.load_extension(EXT)
+        n = 0
+        while time.monotonic() < deadline or n == 0:
+            got = c.execute(q).fetchall()
+            wrong.extend(i for i, (g, s) in enumerate(zip(got, serial)) if list(map(hexbits, g)) != list(map(hexbits, s)))
+            n += 1
+        passes.append(n)
+
+    threads = [threading.Thread(target=work) for _ in range(8)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert len(passes) == 8 and not wrong
