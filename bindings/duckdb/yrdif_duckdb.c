@@ -8,8 +8,9 @@
  *   yrdif_days(start, end [, basis])  BIGINT: the engine's day count
  *   yrdif_basis(text)                 VARCHAR: the basis a text is read as
  *
- * start and end are DATE, TIMESTAMP (its calendar date) or DOUBLE (date
- * values of the host); the basis, 'AGE' when left out, is read by the
+ * start and end are DATE, TIMESTAMP (its calendar date), DOUBLE (date
+ * values of the host) or VARCHAR (date texts as the yrdif command reads
+ * them: '2000-01-31', '+20000-12-31', '14610'); the basis, 'AGE' when left out, is read by the
  * "YRDIF" rules: a text no rule accepts gives NULL, as YRDIF gives the
  * missing value.  DATE is Arrow's date32 (days from 1970-01-01, validity
  * bits least significant first), so the engine's date32 kernel reads
@@ -25,10 +26,13 @@
 #include "duckdb_extension.h"
 
 #include <stdint.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "column.h"
+#include "datetext.h"
 #include "tkyrdif.h"
+#include "utf8.h"
 
 DUCKDB_EXTENSION_EXTERN
 
@@ -37,12 +41,17 @@ enum output { YEARS, DAYS };
 /* What one function of the set evaluates. */
 struct kind {
     enum output out;
-    duckdb_type dates; /* DUCKDB_TYPE_DATE, _TIMESTAMP or _DOUBLE */
+    duckdb_type dates; /* DUCKDB_TYPE_DATE, _TIMESTAMP, _DOUBLE or _VARCHAR */
 };
 
-static const struct kind KINDS[2][3] = {
-    {{YEARS, DUCKDB_TYPE_DATE}, {YEARS, DUCKDB_TYPE_TIMESTAMP}, {YEARS, DUCKDB_TYPE_DOUBLE}},
-    {{DAYS, DUCKDB_TYPE_DATE}, {DAYS, DUCKDB_TYPE_TIMESTAMP}, {DAYS, DUCKDB_TYPE_DOUBLE}},
+#define DATE_TYPES 4
+static const duckdb_type DATES[DATE_TYPES] = {DUCKDB_TYPE_DATE, DUCKDB_TYPE_TIMESTAMP,
+                                              DUCKDB_TYPE_DOUBLE, DUCKDB_TYPE_VARCHAR};
+static const struct kind KINDS[2][DATE_TYPES] = {
+    {{YEARS, DUCKDB_TYPE_DATE}, {YEARS, DUCKDB_TYPE_TIMESTAMP}, {YEARS, DUCKDB_TYPE_DOUBLE},
+     {YEARS, DUCKDB_TYPE_VARCHAR}},
+    {{DAYS, DUCKDB_TYPE_DATE}, {DAYS, DUCKDB_TYPE_TIMESTAMP}, {DAYS, DUCKDB_TYPE_DOUBLE},
+     {DAYS, DUCKDB_TYPE_VARCHAR}},
 };
 
 #define CHUNK 2048 /* DuckDB's vector size; larger chunks are cut */
@@ -111,6 +120,36 @@ static void days_of_timestamps(const int64_t *us, idx_t n, int32_t *days, uint8_
     }
 }
 
+/* Date texts to date values, read as the yrdif command and the other
+ * bindings read them (date/datetext.h): NULL, "" and ".", and dates the
+ * calendar lacks or that lie outside it, give the missing value (so NULL);
+ * a text that is no date at all is an error that names it.  Returns 0
+ * after setting that error. */
+static int text_dates(duckdb_function_info info, duckdb_vector v, idx_t n, double *out,
+                      const char *arg)
+{
+    duckdb_string_t *texts = (duckdb_string_t *)duckdb_vector_get_data(v);
+    uint64_t *validity = duckdb_vector_get_validity(v);
+    for (idx_t i = 0; i < n; i++) {
+        if (!row_valid(validity, i)) {
+            out[i] = tk_missing();
+            continue;
+        }
+        const char *text = duckdb_string_t_data(&texts[i]);
+        uint32_t len = duckdb_string_t_length(texts[i]);
+        int32_t kind;
+        out[i] = tk_date_of_text(text, len, &kind);
+        if (kind < 0 && kind != TK_TEXT_OUTSIDE && kind != TK_TEXT_NO_SUCH_DAY) {
+            char shown[TK_SHOWN_MAX], message[TK_SHOWN_MAX + 200];
+            snprintf(message, sizeof message, "yrdif: %s %s %s", arg,
+                     tk_text_shown(text, len, shown), tk_date_text_problem(kind));
+            duckdb_scalar_function_set_error(info, message);
+            return 0;
+        }
+    }
+    return 1;
+}
+
 /* validity bits of a vector (or all set) ANDed into bytes. */
 static void and_validity(uint8_t *bits, const uint64_t *validity, idx_t n)
 {
@@ -145,9 +184,16 @@ static void evaluate(duckdb_function_info info, duckdb_data_chunk input, duckdb_
     uint64_t *start_valid = duckdb_vector_get_validity(start);
     uint64_t *end_valid = duckdb_vector_get_validity(end);
 
-    if (k->dates == DUCKDB_TYPE_DOUBLE) {
+    if (k->dates == DUCKDB_TYPE_DOUBLE || k->dates == DUCKDB_TYPE_VARCHAR) {
         const double *a = (const double *)duckdb_vector_get_data(start);
         const double *b = (const double *)duckdb_vector_get_data(end);
+        double a_text[CHUNK], b_text[CHUNK];
+        if (k->dates == DUCKDB_TYPE_VARCHAR) {
+            if (!text_dates(info, start, n, a_text, "start") || !text_dates(info, end, n, b_text, "end"))
+                return;
+            a = a_text;
+            b = b_text;
+        }
         if (per_row)
             tk_yrdif_column_codes(per_row, a, b, n, years_out, days_out);
         else
@@ -220,14 +266,14 @@ static void basis_fn(duckdb_function_info info, duckdb_data_chunk input, duckdb_
     }
 }
 
-static int add(duckdb_scalar_function_set set, const char *name, duckdb_type arg, int with_basis, duckdb_type ret,
-               duckdb_scalar_function_t fn, const void *extra)
+/* Adds name(arg x args [, basis VARCHAR]) -> ret to a set. */
+static int add(duckdb_scalar_function_set set, const char *name, duckdb_type arg, int args,
+               int with_basis, duckdb_type ret, duckdb_scalar_function_t fn, const void *extra)
 {
     duckdb_scalar_function f = duckdb_create_scalar_function();
     duckdb_scalar_function_set_name(f, name);
     duckdb_logical_type t = duckdb_create_logical_type(arg);
-    duckdb_scalar_function_add_parameter(f, t);
-    if (arg != DUCKDB_TYPE_VARCHAR)
+    for (int i = 0; i < args; i++)
         duckdb_scalar_function_add_parameter(f, t);
     duckdb_destroy_logical_type(&t);
     if (with_basis) {
@@ -247,15 +293,13 @@ static int add(duckdb_scalar_function_set set, const char *name, duckdb_type arg
 
 static int register_set(duckdb_connection con, const char *name, enum output out)
 {
-    static const duckdb_type DATES[3] = {DUCKDB_TYPE_DATE, DUCKDB_TYPE_TIMESTAMP,
-                                         DUCKDB_TYPE_DOUBLE};
     duckdb_type ret = out == YEARS ? DUCKDB_TYPE_DOUBLE : DUCKDB_TYPE_BIGINT;
     duckdb_scalar_function_set set = duckdb_create_scalar_function_set(name);
     int ok = 1;
     for (int with_basis = 0; with_basis <= 1; with_basis++) {
-        for (int d = 0; d < 3; d++)
-            ok = ok && add(set, name, DATES[d], with_basis, ret, evaluate, &KINDS[out][d]);
-        ok = ok && add(set, name, DUCKDB_TYPE_TIMESTAMP_TZ, with_basis, ret, needs_date, NULL);
+        for (int d = 0; d < DATE_TYPES; d++)
+            ok = ok && add(set, name, DATES[d], 2, with_basis, ret, evaluate, &KINDS[out][d]);
+        ok = ok && add(set, name, DUCKDB_TYPE_TIMESTAMP_TZ, 2, with_basis, ret, needs_date, NULL);
     }
     ok = ok && duckdb_register_scalar_function_set(con, set) == DuckDBSuccess;
     duckdb_destroy_scalar_function_set(&set);
@@ -268,7 +312,7 @@ DUCKDB_EXTENSION_ENTRYPOINT(duckdb_connection con, duckdb_extension_info info,
     int ok = register_set(con, "yrdif", YEARS) && register_set(con, "yrdif_days", DAYS);
     if (ok) {
         duckdb_scalar_function_set set = duckdb_create_scalar_function_set("yrdif_basis");
-        ok = add(set, "yrdif_basis", DUCKDB_TYPE_VARCHAR, 0, DUCKDB_TYPE_VARCHAR, basis_fn, NULL) &&
+        ok = add(set, "yrdif_basis", DUCKDB_TYPE_VARCHAR, 1, 0, DUCKDB_TYPE_VARCHAR, basis_fn, NULL) &&
              duckdb_register_scalar_function_set(con, set) == DuckDBSuccess;
         duckdb_destroy_scalar_function_set(&set);
     }

@@ -54,13 +54,14 @@ def load(con, rows, kind, source, tmp_path):
 @pytest.mark.parametrize("kind", ["dates", "values"])
 def test_golden_cases(con, kind, source, tmp_path):
     """A basis a row over thousands of pairs (NULL where YRDIF gives the
-    missing value); DATE pairs also as TIMESTAMPs late in the day."""
+    missing value); DATE pairs also as TIMESTAMPs late in the day and as
+    texts."""
     rows = cases(YRDIF, kind, rows=3000, seed=21)
     load(con, rows, kind, source, tmp_path)
     q = "SELECT yrdif(s, e, basis) FROM g ORDER BY i"
     if kind == "dates":
-        q = ("SELECT yrdif(s, e, basis), yrdif(s + INTERVAL 23 HOUR, e::TIMESTAMP, basis) "
-             "FROM g ORDER BY i")
+        q = ("SELECT yrdif(s, e, basis), yrdif(s + INTERVAL 23 HOUR, e::TIMESTAMP, basis), "
+             "yrdif(s::VARCHAR, e::VARCHAR, basis) FROM g ORDER BY i")
     for r, got in zip(rows, con.execute(q).fetchall(), strict=True):
         for g in got:
             assert hexbits(g) == r["years"], r
