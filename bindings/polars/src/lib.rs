@@ -128,8 +128,15 @@ fn values(d: &Dates) -> Vec<f64> {
 /// One basis code a row from a column of texts; null and unaccepted texts
 /// give no code, hence null.  A run of equal texts is read once.
 fn codes(s: &Series) -> PolarsResult<Vec<i32>> {
-    polars_ensure!(matches!(s.dtype(), DataType::String), InvalidOperation:
-        "yrdif: basis '{}' is {}; a basis is a text", s.name(), s.dtype());
+    // Categorical and Enum columns of bases are read as their texts; a
+    // column of nulls (pl.lit(None)) has no basis in any row.
+    let s = match s.dtype() {
+        DataType::Null => return Ok(vec![0; s.len()]),
+        DataType::Categorical(..) | DataType::Enum(..) => s.cast(&DataType::String)?,
+        DataType::String => s.clone(),
+        t => polars_bail!(InvalidOperation:
+            "yrdif: basis '{}' is {t}; a basis is a text", s.name()),
+    };
     let mut last: Option<(&str, i32)> = None;
     Ok(s.str()?
         .iter()

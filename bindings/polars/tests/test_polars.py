@@ -104,10 +104,11 @@ def test_literal_dates_nulls_and_errors(dates):
         a=yrdif(datetime.date(2000, 1, 1), "e", "ACT/ACT"),
         b=yrdif(pl.lit(datetime.date(2000, 1, 1)), pl.col("e"), pl.lit("ACT/ACT")),
         c=yrdif(pl.lit(None, pl.Date), "e"), d=yrdif("s", "e", pl.lit(None, pl.String)),
+        n=yrdif("s", "e", pl.lit(None)),
     )
     assert hexbits(y["a"]) == hexbits(y["b"])
     assert y["a"].is_null().to_list() == df["e"].is_null().to_list()
-    assert y["c"].null_count() == y["d"].null_count() == 50
+    assert y["c"].null_count() == y["d"].null_count() == y["n"].null_count() == 50
     one = pl.select(yrdif(datetime.date(2000, 1, 1), datetime.date(2024, 6, 30), "act/act")).item()
     assert one == 24.494535519125684
     assert pl.select(yrdif_days(datetime.date(4000, 2, 28), datetime.date(4000, 3, 1), "ACT/365")).item() == 2
@@ -119,3 +120,19 @@ def test_literal_dates_nulls_and_errors(dates):
         pl.DataFrame({"s": [1], "e": [2]}).select(yrdif("s", "e"))
     with pytest.raises(TypeError, match="basis"):
         yrdif("s", "e", 3)
+
+
+def test_every_other_dtype_is_a_named_error(dates):
+    """Inputs of any other dtype are errors that name them, never a crash;
+    Categorical and Enum bases are read as their texts."""
+    df = dates.head(40)
+    for start in (pl.col("s").cast(pl.String), pl.col("s").cast(pl.Int32), pl.lit(1, pl.UInt16),
+                  pl.lit(1, pl.Int128), pl.lit(14610).cast(pl.Decimal(10, 2)), pl.struct("s"),
+                  pl.concat_list("s").cast(pl.Array(pl.Date, 1)), pl.lit(True), pl.col("e") - pl.col("s")):
+        with pytest.raises(pl.exceptions.ComputeError, match="; dates are Date, Datetime or Float64"):
+            df.select(yrdif(start, "e"))
+    with pytest.raises(pl.exceptions.ComputeError, match="a basis is a text"):
+        df.select(yrdif("s", "e", pl.lit(3)))
+    for t in (pl.Categorical, pl.Enum(sorted(set(df["basis"])))):
+        got = df.select(yrdif("s", "e", pl.col("basis").cast(t))).to_series()
+        assert hexbits(got) == df["want"].to_list(), t
