@@ -14,14 +14,7 @@
 #include "column.h"
 #include "tkyrdif.h"
 #include "module.h"
-
-static void check(bool holds, const char *what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "oracle failed: %s\n", what);
-    std::abort();
-}
+#include "oracle.h"
 
 // The text's characters as the C library decodes UTF-8; false where it is
 // not valid UTF-8.

@@ -9,14 +9,7 @@
 #include <vector>
 
 #include "tools/csv.h"
-
-static void check(bool holds, const char *what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "oracle failed: %s\n", what);
-    std::abort();
-}
+#include "oracle.h"
 
 static std::vector<std::string> fields(const yrdif::CsvReader &r)
 {

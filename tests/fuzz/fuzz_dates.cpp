@@ -16,14 +16,7 @@
 #include "tkyrdif.h"
 #include "tools/dates.h"
 #include "module.h"
-
-static void check(bool holds, const char *what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "oracle failed: %s\n", what);
-    std::abort();
-}
+#include "oracle.h"
 
 static bool same(double a, double b)
 {

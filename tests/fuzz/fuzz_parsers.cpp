@@ -9,15 +9,7 @@
 #include <string>
 
 #include "basis_table.h"
-
-// Reports which property broke and stops, so libFuzzer keeps the input.
-static void check(bool holds, const char *what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "oracle failed: %s\n", what);
-    std::abort();
-}
+#include "oracle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

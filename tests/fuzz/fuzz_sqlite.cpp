@@ -13,14 +13,7 @@
 
 #include "column.h"
 #include "datetext.h"
-
-static void check(bool holds, const char *what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "oracle failed: %s\n", what);
-    std::abort();
-}
+#include "oracle.h"
 
 static sqlite3_stmt *statement()
 {
