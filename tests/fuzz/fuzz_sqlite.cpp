@@ -55,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                   std::memcmp(&ours, &theirs, sizeof ours) == 0,
               "a date date() reads is that date");
     } else {
-        const char *text = reinterpret_cast<const char *>(data + 1); // to a NUL, as date()
-        const size_t len = strnlen(text, static_cast<size_t>(n));
+        const size_t len = strnlen(text, static_cast<size_t>(n)); // to a NUL, as date()
         int32_t kind = 0;
         const double value = tk_date_of_text(text, len, &kind);
         sqlite3_reset(s);
