@@ -123,7 +123,7 @@ TEST(ColumnDates, NeverInTheCalendar)
     tk_dates_of_epoch_days(days, 3, INT64_MIN + 1, values);
     for (double v : {values[0], values[1], values[2], tk_date_of_ymd(INT64_MAX, 1, 1),
                      tk_date_of_ymd(4000, 2, 29), tk_date_of_ymd(2000, 12, 32),
-                     tk_date_of_ymd(2001, 0, 1), tk_date_of_ymd(60, 1, 1)})
+                     tk_date_of_ymd(2001, 0, 1), tk_date_of_ymd(2000, 3, 0), tk_date_of_ymd(60, 1, 1)})
         EXPECT_TRUE(SameBits(v, missing()));
 }
 
