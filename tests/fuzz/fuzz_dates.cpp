@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                      module_function<decltype(&tkfmtzdatjul)>("tkfmtzdatjul"),
                                      module_function<decltype(&tkfmtzjuldat)>("tkfmtzjuldat")};
     static auto ymdjul = module_function<decltype(&tkfmtzymdjul)>("tkfmtzymdjul");
-    const std::string text(data, data + size);
+    // The fuzzer's own buffer, so that a read past its end is caught.
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
     const yrdif::ParsedDate got = yrdif::parse_date(text, cal);
     tk_date_text t;
     const int32_t read = tk_read_date_text(text.data(), text.size(), &t);

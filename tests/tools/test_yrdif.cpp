@@ -111,6 +111,11 @@ TEST(Yrdif, Runs)
          "not recognised\nyrdif: <stdin>:4: basis: basis '' is not recognised\nyrdif: <stdin>:5:"
          " end: the end date is missing\nyrdif: 4 of 4 rows",
          "start,end,basis\n.,1,AGE\n0,1,nope\n0,1\n0\n\n"},
+        {"date texts at the reader's edges", {"--csv"}, 1,
+         "start,end,yrdif\n-2000-01-01,1,\n1e4,2.5E+4,41.06575342465753\n2000-01-01T10:00x00,1,\n"
+         "2000-01-01x10:00,1,\n1e,1,\n",
+         "yrdif: 4 of 5 rows have no result",
+         "start,end\n-2000-01-01,1\n1e4,2.5E+4\n2000-01-01T10:00x00,1\n2000-01-01x10:00,1\n1e,1\n"},
         {"strict stops at the first bad row", {"--csv", "--strict"}, 1,
          "start,end,basis,yrdif\n0,365,ACT/365,1\n0,1,nope,\n",
          "<stdin>:3: basis: basis 'nope' is not recognised", "start,end,basis\n0,365,ACT/365\n0,1,nope\n0,2,AGE\n"},
