@@ -47,6 +47,8 @@ values are one day per 4000 years behind numpy's day counts.
 import datetime as _dt
 import numbers as _numbers
 
+import sys
+
 import numpy as np
 
 from . import _arrow, _core
@@ -138,11 +140,10 @@ def _codes(basis):
 # ---- dates ------------------------------------------------------------------
 
 def _pd():
-    try:
-        import pandas
-    except ImportError:  # pragma: no cover - pandas is optional
-        return None
-    return pandas
+    """pandas, where it has been imported: until then no object is a pandas
+    one, and a call on plain numbers neither imports it nor retries a
+    failed import."""
+    return sys.modules.get("pandas")
 
 
 def _is_duration(x):

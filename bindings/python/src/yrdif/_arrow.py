@@ -10,6 +10,8 @@ days first (a time zone's own calendar date); other columns (numbers,
 texts) and a date column beside a non-Arrow argument take the float64 path
 of date values.  pyarrow is needed only here.
 """
+import sys
+
 import numpy as np
 
 from . import _core
@@ -26,7 +28,7 @@ def is_arrow(x):
     """Whether x is an Arrow column (pandas Series are dispatched before)."""
     if hasattr(x, "__arrow_c_array__") or hasattr(x, "__arrow_c_stream__"):
         return True
-    pa = pyarrow()
+    pa = sys.modules.get("pyarrow")  # no pyarrow object exists before it is imported
     return pa is not None and isinstance(x, (pa.Array, pa.ChunkedArray))
 
 
