@@ -115,32 +115,29 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
     constexpr size_t kChunk = 512;
     constexpr size_t kRun = 16; /* shorter runs of one basis go pair by pair */
     uint8_t ok[kChunk];
-    const bool vector = codes == nullptr && days == nullptr && basis >= TK_BASIS_30_360 &&
-                        basis <= TK_BASIS_AGE;
     int64_t none = 0;
     for (size_t at = 0; at < n; at += kChunk) {
         const size_t m = n - at < kChunk ? n - at : kChunk;
-        if (vector) {
-            column_date32(basis, start + at, end + at, m, years + at, ok);
-        } else {
-            /* A basis a pair: runs of one basis (a constant that a host
-             * spread over a column, or a sorted column) take the vector
-             * loop too, the rest one pair at a time. */
-            for (size_t i = 0, r; i < m; i = r) {
-                const int32_t code = codes ? codes[at + i] : basis;
-                for (r = i + 1; codes && r < m && codes[at + r] == code;)
-                    r++;
-                if (!days && r - i >= kRun && code >= TK_BASIS_30_360 && code <= TK_BASIS_AGE) {
-                    column_date32(code, start + at + i, end + at + i, r - i, years + at + i, ok + i);
-                    continue;
-                }
-                for (size_t k = i; k < r; k++) {
-                    double y = tk_yrdif_one(code, tk_date_of_epoch_day(start[at + k]),
-                                            tk_date_of_epoch_day(end[at + k]),
-                                            days ? &days[at + k] : nullptr);
-                    years[at + k] = y;
-                    ok[k] = y == y;
-                }
+        /* Runs of one basis: the whole chunk without codes; with them, runs
+         * of one code (a constant that a host spread over a column, or a
+         * sorted column).  A run takes the vector loop unless day counts
+         * are asked for (they come one pair at a time) or, with codes, it
+         * is too short to pay; the rest goes one pair at a time. */
+        for (size_t i = 0, r; i < m; i = r) {
+            const int32_t code = codes ? codes[at + i] : basis;
+            for (r = codes ? i + 1 : m; r < m && codes[at + r] == code;)
+                r++;
+            if (!days && (!codes || r - i >= kRun) && code >= TK_BASIS_30_360 &&
+                code <= TK_BASIS_AGE) {
+                column_date32(code, start + at + i, end + at + i, r - i, years + at + i, ok + i);
+                continue;
+            }
+            for (size_t k = i; k < r; k++) {
+                double y = tk_yrdif_one(code, tk_date_of_epoch_day(start[at + k]),
+                                        tk_date_of_epoch_day(end[at + k]),
+                                        days ? &days[at + k] : nullptr);
+                years[at + k] = y;
+                ok[k] = y == y;
             }
         }
         for (size_t j = 0; j < m; j += 8) { /* at is a multiple of 8: j / 8 is a byte */
