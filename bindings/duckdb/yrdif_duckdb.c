@@ -44,9 +44,8 @@ struct kind {
     duckdb_type dates; /* DUCKDB_TYPE_DATE, _TIMESTAMP, _DOUBLE or _VARCHAR */
 };
 
+/* One function of each set per kind, registered with its date type. */
 #define DATE_TYPES 4
-static const duckdb_type DATES[DATE_TYPES] = {DUCKDB_TYPE_DATE, DUCKDB_TYPE_TIMESTAMP,
-                                              DUCKDB_TYPE_DOUBLE, DUCKDB_TYPE_VARCHAR};
 static const struct kind KINDS[2][DATE_TYPES] = {
     {{YEARS, DUCKDB_TYPE_DATE}, {YEARS, DUCKDB_TYPE_TIMESTAMP}, {YEARS, DUCKDB_TYPE_DOUBLE},
      {YEARS, DUCKDB_TYPE_VARCHAR}},
@@ -298,7 +297,8 @@ static int register_set(duckdb_connection con, const char *name, enum output out
     int ok = 1;
     for (int with_basis = 0; with_basis <= 1; with_basis++) {
         for (int d = 0; d < DATE_TYPES; d++)
-            ok = ok && add(set, name, DATES[d], 2, with_basis, ret, evaluate, &KINDS[out][d]);
+            ok = ok && add(set, name, KINDS[out][d].dates, 2, with_basis, ret, evaluate,
+                           &KINDS[out][d]);
         ok = ok && add(set, name, DUCKDB_TYPE_TIMESTAMP_TZ, 2, with_basis, ret, needs_date, NULL);
     }
     ok = ok && duckdb_register_scalar_function_set(con, set) == DuckDBSuccess;
