@@ -112,9 +112,9 @@ fn dates(s: &Series, arg: &str) -> PolarsResult<Dates> {
     }
 }
 
-fn values(d: &Dates) -> Vec<f64> {
+fn values(d: Dates) -> Vec<f64> {
     match d {
-        Dates::Values(v) => v.clone(),
+        Dates::Values(v) => v,
         Dates::Days(ca) => {
             let days: Vec<i64> = ca.iter().map(|v| v.map_or(DAYS_MISSING, i64::from)).collect();
             let mut out = vec![0.0; days.len()];
@@ -248,7 +248,7 @@ fn evaluate(inputs: &[Series], kwargs: &Kwargs, with_days: bool) -> PolarsResult
         });
         return Ok((years, days, Bitmap::try_new(valid, n)?));
     }
-    let (a, b) = (values(&start), values(&end));
+    let (a, b) = (values(start), values(end));
     // SAFETY: as above.
     let years = filled(n, |y| unsafe {
         match per_row {
