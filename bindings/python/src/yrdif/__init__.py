@@ -46,7 +46,6 @@ values are one day per 4000 years behind numpy's day counts.
 """
 import datetime as _dt
 import numbers as _numbers
-
 import sys
 
 import numpy as np
