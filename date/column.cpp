@@ -36,8 +36,8 @@ double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days)
 }
 
 /* The vectorised years of a basis code 1 .. 5, chosen once by the dynamic
- * loader: AVX-512 (F, DQ and VL) or AVX2 where the processor has it, SSE2
- * otherwise.  The resolver runs before any sanitizer runtime is ready, so
+ * loader: AVX-512 (F, DQ and VL) or AVX2 with FMA where the processor has
+ * them, SSE2 otherwise.  The resolver runs before any sanitizer runtime is ready, so
  * it is not instrumented. */
 extern "C" {
 __attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
@@ -48,13 +48,13 @@ void (*resolve_column_years(void))(int32_t, const double *, const double *, size
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
         __builtin_cpu_supports("avx512vl"))
         return tk_column_avx512_years;
-    return __builtin_cpu_supports("avx2") ? tk_column_avx2_years : tk_column_sse2_years;
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? tk_column_avx2_years : tk_column_sse2_years;
 }
 __attribute__((visibility("hidden"))) void column_years(int32_t, const double *, const double *,
                                                         size_t, double *)
     __attribute__((ifunc("resolve_column_years")));
 
-typedef void (*date32_fn)(int32_t, const int32_t *, const int32_t *, size_t, double *, uint8_t *);
+typedef bool (*date32_fn)(int32_t, const int32_t *, const int32_t *, size_t, double *, uint8_t *);
 __attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
 date32_fn resolve_column_date32(void);
 date32_fn resolve_column_date32(void)
@@ -63,9 +63,9 @@ date32_fn resolve_column_date32(void)
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
         __builtin_cpu_supports("avx512vl"))
         return tk_column_avx512_date32;
-    return __builtin_cpu_supports("avx2") ? tk_column_avx2_date32 : tk_column_sse2_date32;
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? tk_column_avx2_date32 : tk_column_sse2_date32;
 }
-__attribute__((visibility("hidden"))) void column_date32(int32_t, const int32_t *,
+__attribute__((visibility("hidden"))) bool column_date32(int32_t, const int32_t *,
                                                          const int32_t *, size_t, double *,
                                                          uint8_t *)
     __attribute__((ifunc("resolve_column_date32")));
@@ -92,16 +92,22 @@ void tk_yrdif_column_codes(const int32_t *basis, const double *start, const doub
         years[i] = tk_yrdif_one(basis[i], start[i], end[i], days ? &days[i] : nullptr);
 }
 
-/* k bits (1 .. 8) of a bitmap from bit pos, in the low bits; reads no byte
+/* Bitmaps are read and written a word at a time, bit i of the word being
+ * bit i % 8 of byte i / 8, as Arrow numbers them. */
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bitmaps as little-endian words");
+
+/* k bits (1 .. 64) of a bitmap from bit pos, in the low bits; reads no byte
  * past the one that holds bit pos + k - 1. */
-static inline unsigned bitmap_bits(const uint8_t *bitmap, uint64_t pos, unsigned k)
+static inline uint64_t bitmap_bits(const uint8_t *bitmap, uint64_t pos, unsigned k)
 {
     const uint8_t *b = bitmap + (pos >> 3);
-    unsigned shift = (unsigned)(pos & 7);
-    unsigned bits = (unsigned)b[0] >> shift;
-    if (shift + k > 8)
-        bits |= (unsigned)b[1] << (8 - shift);
-    return bits & ((1u << k) - 1);
+    const unsigned shift = (unsigned)(pos & 7), bytes = (shift + k + 7) / 8; /* 1 .. 9 */
+    uint64_t w = 0;
+    memcpy(&w, b, bytes < 8 ? bytes : 8);
+    w >>= shift;
+    if (bytes == 9)
+        w |= (uint64_t)b[8] << (64 - shift);
+    return k == 64 ? w : w & ((uint64_t{1} << k) - 1);
 }
 
 int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *start,
@@ -110,14 +116,15 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                         int64_t *days, uint8_t *valid)
 {
     /* Chunks of pairs, each first evaluated on its own (with ok[i] 1 where
-     * the pair has a result), then joined with the validity bitmaps eight
-     * pairs, one output byte, at a time: ok stays in the first-level cache. */
+     * the pair has a result, unless every pair has one), then joined with the validity bitmaps 64
+     * pairs, one word, at a time: ok stays in the first-level cache. */
     constexpr size_t kChunk = 512;
     constexpr size_t kRun = 16; /* shorter runs of one basis go pair by pair */
     uint8_t ok[kChunk];
     int64_t none = 0;
     for (size_t at = 0; at < n; at += kChunk) {
         const size_t m = n - at < kChunk ? n - at : kChunk;
+        bool every = true; /* every pair of the chunk has a result */
         /* Runs of one basis: the whole chunk without codes; with them, runs
          * of one code (a constant that a host spread over a column, or a
          * sorted column).  A run takes the vector loop unless day counts
@@ -129,9 +136,11 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                 r++;
             if (!days && (!codes || r - i >= kRun) && code >= TK_BASIS_30_360 &&
                 code <= TK_BASIS_AGE) {
-                column_date32(code, start + at + i, end + at + i, r - i, years + at + i, ok + i);
+                every &= column_date32(code, start + at + i, end + at + i, r - i, years + at + i,
+                                       ok + i);
                 continue;
             }
+            every = false;
             for (size_t k = i; k < r; k++) {
                 double y = tk_yrdif_one(code, tk_date_of_epoch_day(start[at + k]),
                                         tk_date_of_epoch_day(end[at + k]),
@@ -140,26 +149,30 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                 ok[k] = y == y;
             }
         }
-        for (size_t j = 0; j < m; j += 8) { /* at is a multiple of 8: j / 8 is a byte */
-            const unsigned k = m - j < 8 ? (unsigned)(m - j) : 8;
-            uint64_t w = 0;
-            if (k == 8)
-                memcpy(&w, ok + j, 8); /* one load */
-            else
-                memcpy(&w, ok + j, k);
-            /* Eight bytes of 0 or 1 to eight bits, byte i to bit i: the
-             * product places byte i at bit 56 + i and nothing carries. */
-            const unsigned have = (unsigned)((w * 0x0102040810204080ull) >> 56);
-            unsigned bits = have;
+        for (size_t j = 0; j < m; j += 64) { /* at is a multiple of 64: j / 8 is a byte */
+            const unsigned k = m - j < 64 ? (unsigned)(m - j) : 64;
+            uint64_t have = k == 64 ? ~uint64_t{0} : (uint64_t{1} << k) - 1;
+            if (!every) {
+                have = 0;
+                for (unsigned h = 0; h < k; h += 8) {
+                    uint64_t w = 0;
+                    memcpy(&w, ok + j + h, k - h < 8 ? k - h : 8);
+                    /* Eight bytes of 0 or 1 to eight bits, byte i to bit
+                     * i: the product places byte i at bit 56 + i and
+                     * nothing carries. */
+                    have |= ((w * 0x0102040810204080ull) >> 56) << h;
+                }
+            }
+            uint64_t bits = have;
             if (start_valid)
                 bits &= bitmap_bits(start_valid, (uint64_t)start_offset + at + j, k);
             if (end_valid)
                 bits &= bitmap_bits(end_valid, (uint64_t)end_offset + at + j, k);
             if (valid)
-                valid[(at + j) / 8] = (uint8_t)bits;
-            none += (int64_t)k - __builtin_popcount(bits);
-            for (unsigned fix = have & ~bits; fix; fix &= fix - 1) { /* null in, no result */
-                const size_t i = at + j + (size_t)__builtin_ctz(fix);
+                memcpy(valid + (at + j) / 8, &bits, (k + 7) / 8);
+            none += (int64_t)k - __builtin_popcountll(bits);
+            for (uint64_t fix = have & ~bits; fix; fix &= fix - 1) { /* null in, no result */
+                const size_t i = at + j + (size_t)__builtin_ctzll(fix);
                 years[i] = tk_missing();
                 if (days)
                     days[i] = TK_DAYS_MISSING;

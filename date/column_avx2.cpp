@@ -1,7 +1,7 @@
 /*
- * column_avx2.cpp - the column kernel for processors with AVX2 (four pairs
- * per vector), compiled with -mavx2 and chosen only where the processor
- * has it.  See column_impl.inc.
+ * column_avx2.cpp - the column kernel for processors with AVX2 and FMA
+ * (four pairs per vector), compiled with -mavx2 -mfma and chosen only where
+ * the processor has them.  See column_impl.inc.
  */
 #include "column_simd.h"
 #include "tkyrdif.h"

@@ -18,12 +18,12 @@ void tk_column_avx512_years(int32_t basis, const double *start, const double *en
 
 /* The same over Arrow date32 days (days from 1970-01-01), with ok[i] 1
  * where the pair has a result and 0 where a date is outside the calendar
- * or not in it. */
-void tk_column_sse2_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
+ * or not in it; they return whether every pair has one. */
+bool tk_column_sse2_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
                            double *years, uint8_t *ok);
-void tk_column_avx2_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
+bool tk_column_avx2_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
                            double *years, uint8_t *ok);
-void tk_column_avx512_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
+bool tk_column_avx512_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
                              double *years, uint8_t *ok);
 
 #endif /* DATE_COLUMN_SIMD_H */

@@ -20,7 +20,7 @@ namespace {
 template <class Fn> std::vector<Fn> variants(Fn sse2, Fn avx2, Fn avx512)
 {
     std::vector<Fn> v{sse2};
-    if (__builtin_cpu_supports("avx2"))
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
         v.push_back(avx2);
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
         __builtin_cpu_supports("avx512vl"))
@@ -49,10 +49,32 @@ std::vector<double> random_dates(std::mt19937_64 &rng, size_t n)
     return v;
 }
 
+// Pairs of days from 1960-01-01 in blocks of 256 from the first (as the
+// kernels examine a column for their fast windows) around each end of the
+// windows (1901 to 2099, March 1900 to 27 February 2100, the calendar up to
+// 1 March 4000): in each block the one day outside a window is its first
+// day before it or its first day past it, which must send the block the
+// general way; each day paired with the day before, the outside day at the
+// end of the pair before a window and at its start past one.
+std::vector<std::array<int64_t, 2>> window_edges()
+{
+    std::vector<std::array<int64_t, 2>> v;
+    for (int64_t first : {-21549, -21855, -138061})
+        for (int64_t i = 0; i < 256; i++)
+            v.push_back({first + i, first - 1 + i});
+    for (int64_t end : {51135, 51193, 745154})
+        for (int64_t i = 0; i < 256; i++)
+            v.push_back({end - 255 + i, end - 256 + i});
+    return v;
+}
+
 } // namespace
 
-// Every date of the calendar as a start, against ends at distances that
-// cross month ends, leap days and whole years, then random pairs; every
+// Pairs at the ends of the kernel's fast windows; every date of the
+// calendar as a start, against ends at distances that cross month ends,
+// leap days and whole years (each distance for a run of dates, so that
+// runs inside the windows go the fast way), and against the first day (so
+// that every count of days and of leap days is divided); random pairs; every
 // code (out-of-range ones included) for a whole column, with and without
 // days, and one code per row; every variant of the vectorised kernel over
 // the whole column and at every short length and alignment: each element
@@ -61,12 +83,21 @@ TEST(Column, EveryPairAsTheEngineGivesIt)
 {
     const double steps[] = {0, 0.5, 1, 28, 29, 59, 365, 366, 730, 1461, 36524, -1, -366, -2000000};
     std::mt19937_64 rng(20261206);
-    auto start = random_dates(rng, 4000), end = random_dates(rng, 4000);
+    std::vector<double> start, end;
+    for (auto [a, b] : window_edges()) {
+        start.push_back(static_cast<double>(a));
+        end.push_back(static_cast<double>(b));
+    }
+    auto more = random_dates(rng, 4000), more_end = random_dates(rng, 4000);
     for (size_t i = 0; i < 4000; i += 9)
-        end[i] = start[i]; // equal dates: 0 under every basis
+        more_end[i] = more[i]; // equal dates: 0 under every basis
+    start.insert(start.end(), more.begin(), more.end());
+    end.insert(end.end(), more_end.begin(), more_end.end());
     for (int64_t d = -138061; d <= 6589335; d++) {
         start.push_back(static_cast<double>(d));
-        end.push_back(static_cast<double>(d) + steps[d % 14 < 0 ? -(d % 14) : d % 14]);
+        end.push_back(static_cast<double>(d) + steps[(d + 138061) / 4096 % 14]);
+        start.push_back(-138061);
+        end.push_back(static_cast<double>(d));
     }
     const size_t n = start.size();
     std::vector<double> years(n), want(n);
@@ -127,9 +158,11 @@ TEST(ColumnDates, NeverInTheCalendar)
         EXPECT_TRUE(SameBits(v, missing()));
 }
 
-// Every day from two before the calendar to two after it, as Arrow date32
-// days (from 1970-01-01), against ends at distances that cross month ends,
-// leap days and 29 February 4000, and the extreme int32 days; nulls in both
+// Pairs at the ends of the kernel's fast windows; every day from two before
+// the calendar to two after it, as Arrow date32 days (from 1970-01-01),
+// against ends at distances that cross month ends, leap days and 29
+// February 4000 (each distance for a run of days), and the extreme int32
+// days; nulls in both
 // validity bitmaps at odd bit offsets: every element and validity bit as
 // the engine gives the same calendar dates (converted by year, month and
 // day), for every code, with one code per row (in runs) with and without
@@ -138,10 +171,16 @@ TEST(ColumnDates, NeverInTheCalendar)
 TEST(Column, Date32AsTheEngineGivesIt)
 {
     const int32_t steps[] = {0, 1, 28, 29, 59, 365, 366, 1461, 36524, -1, -366, -2000000};
-    std::vector<int32_t> start{INT32_MIN, INT32_MAX, 0}, end{0, INT32_MIN, INT32_MAX};
+    std::vector<int32_t> start, end;
+    for (auto [a, b] : window_edges()) {
+        start.push_back(static_cast<int32_t>(a - 3653));
+        end.push_back(static_cast<int32_t>(b - 3653));
+    }
+    start.insert(start.end(), {INT32_MIN, INT32_MAX, 0});
+    end.insert(end.end(), {0, INT32_MIN, INT32_MAX});
     for (int32_t d = -138061 - 3653 - 2; d <= 6589340 - 3653 + 2; d++) {
         start.push_back(d);
-        end.push_back(d + steps[(d % 12 + 12) % 12]);
+        end.push_back(d + steps[(d + 141716) / 4096 % 12]);
     }
     const size_t n = start.size();
     std::mt19937_64 rng(20261207);
@@ -200,11 +239,18 @@ TEST(Column, Date32AsTheEngineGivesIt)
     std::fill(ev.begin(), ev.end(), 0xFF);
     convert();
     std::vector<uint8_t> ok(n);
+    const size_t y2k = std::find(start.begin(), start.end(), 10957) - start.begin();
     for (int32_t code = TK_BASIS_30_360; code <= TK_BASIS_AGE; code++) {
         expect(code, false);
+        // A column in every window and without bitmaps, ending in part of a word.
+        ASSERT_EQ(tk_yrdif_date32(code, nullptr, &start[y2k], nullptr, 0, &end[y2k], nullptr, 0,
+                                  300, &years[y2k], nullptr, valid.data()), 0);
+        for (size_t i = 0; i < 300; i++)
+            ASSERT_TRUE(SameBits(years[y2k + i], want[y2k + i]) && bit(valid, i)) << i;
         for (auto run :
              variants(tk_column_sse2_date32, tk_column_avx2_date32, tk_column_avx512_date32)) {
-            run(code, start.data(), end.data(), n, years.data(), ok.data());
+            ASSERT_FALSE(run(code, start.data(), end.data(), n, years.data(), ok.data()));
+            ASSERT_TRUE(run(code, &start[y2k], &end[y2k], 256, &years[y2k], &ok[y2k])); // windows
             for (size_t i = 0; i < n; i++)
                 ASSERT_TRUE(SameBits(years[i], want[i]) && ok[i] == !std::isnan(want[i])) << i;
             for (size_t len = 0; len <= 37; len++) { // nothing written past the length
