@@ -89,8 +89,10 @@ TEST(Column, EveryPairAsTheEngineGivesIt)
         end.push_back(static_cast<double>(b));
     }
     auto more = random_dates(rng, 4000), more_end = random_dates(rng, 4000);
-    for (size_t i = 0; i < 4000; i += 9)
-        more_end[i] = more[i]; // equal dates: 0 under every basis
+    for (size_t i = 0; i < 4000; i += 9) {
+        more_end[i] = more[i];                 // equal dates: 0 under every basis
+        more_end[i + 1] = std::floor(more[i + 1]); // the same day backwards: -0.0
+    }
     start.insert(start.end(), more.begin(), more.end());
     end.insert(end.end(), more_end.begin(), more_end.end());
     for (int64_t d = -138061; d <= 6589335; d++) {
