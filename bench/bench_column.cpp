@@ -1,5 +1,5 @@
 // The column kernel over arrays of date pairs, per basis, at 1,000 and ten
-// million pairs, against a plain loop calling zdatdif and against
+// million pairs (and ten million over the whole calendar), against a plain loop calling zdatdif and against
 // (end - start) / 365.25 over the same arrays; and over Arrow date32 days
 // with 1% nulls, against (end - start) / 365.25 over the same int32 days.
 #include <benchmark/benchmark.h>
@@ -12,13 +12,19 @@
 
 namespace {
 
-// Pairs from 1950 to 2030, spans up to forty years, as in a loan book.
+// Pairs from 1950 to 2030, spans up to forty years, as in a loan book; or
+// (wide) any two dates of the calendar, 1582 to 20000.
 struct Pairs {
     std::vector<double> start, end, out;
-    explicit Pairs(size_t n) : start(n), end(n), out(n)
+    explicit Pairs(size_t n, bool wide = false) : start(n), end(n), out(n)
     {
         std::mt19937_64 rng(1);
         for (size_t i = 0; i < n; i++) {
+            if (wide) {
+                start[i] = static_cast<double>(rng() % 6727397) - 138061;
+                end[i] = static_cast<double>(rng() % 6727397) - 138061;
+                continue;
+            }
             start[i] = static_cast<double>(rng() % 25000) - 3653;
             end[i] = start[i] + static_cast<double>(rng() % 14600);
         }
@@ -93,6 +99,17 @@ void BM_Column(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * state.range(1));
 }
 
+void BM_ColumnWide(benchmark::State &state)
+{
+    auto basis = static_cast<int32_t>(state.range(0));
+    static Pairs p(10000000, true);
+    for (auto _ : state) {
+        tk_yrdif_column(basis, p.start.data(), p.end.data(), p.start.size(), p.out.data(), nullptr);
+        benchmark::DoNotOptimize(p.out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 10000000);
+}
+
 void BM_ZdatdifLoop(benchmark::State &state)
 {
     auto basis = static_cast<int32_t>(state.range(0));
@@ -123,6 +140,7 @@ void BM_Naive(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_Column)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
+BENCHMARK(BM_ColumnWide)->DenseRange(1, 5);
 BENCHMARK(BM_ZdatdifLoop)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
 BENCHMARK(BM_Naive)->Arg(1000)->Arg(10000000);
 BENCHMARK(BM_Date32)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
