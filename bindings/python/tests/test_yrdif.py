@@ -270,31 +270,6 @@ def test_arrow_every_form(cases):
                     "ACT/ACT"))
 
 
-def test_property_against_the_module():
-    """Random pairs as Arrow date32, numpy datetime64 and date values: the
-    bits of YRDIF through the yrdif command, for every basis form."""
-    hypothesis = pytest.importorskip("hypothesis")
-    pa = pytest.importorskip("pyarrow")
-    st = hypothesis.strategies
-    day = st.integers(-141000, 6600000).map(lambda d: d - 3653)  # past both ends
-    texts = st.sampled_from(golden.TEXTS)
-
-    @hypothesis.settings(max_examples=40, deadline=None)
-    @hypothesis.given(st.lists(st.tuples(day, day, texts), min_size=1, max_size=40))
-    def check(rows):
-        s, e, b = (np.array(x) for x in zip(*rows))
-        iso = [str(np.datetime64(int(x), "D")) for x in np.concatenate([s, e])]
-        iso = ["+" + t if len(t) > 10 else t for t in iso]  # the command's five-digit years
-        want = golden.run_yrdif(YRDIF, list(zip(iso[:len(s)], iso[len(s):], b)), False)
-        got = yrdif.yrdif(pa.array(s, pa.int32()).cast(pa.date32()),
-                          pa.array(e, pa.int32()).cast(pa.date32()), pa.array(b))
-        assert [MISSING if x is None else struct.pack(">d", x).hex()
-                for x in got.to_pylist()] == want
-        assert as_hex(yrdif.yrdif(s.astype("datetime64[D]"), e.astype("datetime64[D]"), b)) == want
-
-    check()
-
-
 def test_eight_threads_on_shared_arrays():
     """Eight threads evaluate the same shared arrays at once, the kernels
     outside the GIL: every result has the bits of the serial one."""
