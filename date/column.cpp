@@ -37,8 +37,8 @@ double tk_yrdif_one(int32_t basis, double start, double end, int64_t *days)
 
 /* The vectorised years of a basis code 1 .. 5, chosen once by the dynamic
  * loader: AVX-512 (F, DQ and VL) or AVX2 with FMA where the processor has
- * them, SSE2 otherwise.  The resolver runs before any sanitizer runtime is ready, so
- * it is not instrumented. */
+ * them, SSE2 otherwise.  The resolver runs before any sanitizer runtime is
+ * ready, so it is not instrumented. */
 extern "C" {
 __attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
 void (*resolve_column_years(void))(int32_t, const double *, const double *, size_t, double *);
@@ -116,8 +116,9 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                         int64_t *days, uint8_t *valid)
 {
     /* Chunks of pairs, each first evaluated on its own (with ok[i] 1 where
-     * the pair has a result, unless every pair has one), then joined with the validity bitmaps 64
-     * pairs, one word, at a time: ok stays in the first-level cache. */
+     * the pair has a result), then joined with the validity bitmaps 64
+     * pairs, one word, at a time: ok stays in the first-level cache, and
+     * where every pair of a chunk has a result it is not read at all. */
     constexpr size_t kChunk = 512;
     constexpr size_t kRun = 16; /* shorter runs of one basis go pair by pair */
     uint8_t ok[kChunk];
