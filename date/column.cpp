@@ -103,7 +103,10 @@ static inline uint64_t bitmap_bits(const uint8_t *bitmap, uint64_t pos, unsigned
     const uint8_t *b = bitmap + (pos >> 3);
     const unsigned shift = (unsigned)(pos & 7), bytes = (shift + k + 7) / 8; /* 1 .. 9 */
     uint64_t w = 0;
-    memcpy(&w, b, bytes < 8 ? bytes : 8);
+    if (bytes >= 8) /* a whole word, the usual case: one load */
+        memcpy(&w, b, 8);
+    else
+        memcpy(&w, b, bytes);
     w >>= shift;
     if (bytes == 9)
         w |= (uint64_t)b[8] << (64 - shift);
@@ -169,7 +172,9 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                 bits &= bitmap_bits(start_valid, (uint64_t)start_offset + at + j, k);
             if (end_valid)
                 bits &= bitmap_bits(end_valid, (uint64_t)end_offset + at + j, k);
-            if (valid)
+            if (valid && k == 64)
+                memcpy(valid + (at + j) / 8, &bits, 8);
+            else if (valid)
                 memcpy(valid + (at + j) / 8, &bits, (k + 7) / 8);
             none += (int64_t)k - __builtin_popcountll(bits);
             for (uint64_t fix = have & ~bits; fix; fix &= fix - 1) { /* null in, no result */
