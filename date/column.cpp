@@ -158,13 +158,15 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
             uint64_t have = k == 64 ? ~uint64_t{0} : (uint64_t{1} << k) - 1;
             if (!every) {
                 have = 0;
+                none += k;
                 for (unsigned h = 0; h < k; h += 8) {
                     uint64_t w = 0;
                     memcpy(&w, ok + j + h, k - h < 8 ? k - h : 8);
                     /* Eight bytes of 0 or 1 to eight bits, byte i to bit
                      * i: the product places byte i at bit 56 + i and
-                     * nothing carries. */
+                     * nothing carries; and their sum, at bit 56 too. */
                     have |= ((w * 0x0102040810204080ull) >> 56) << h;
+                    none -= (int64_t)((w * 0x0101010101010101ull) >> 56);
                 }
             }
             uint64_t bits = have;
@@ -176,12 +178,14 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                 memcpy(valid + (at + j) / 8, &bits, 8);
             else if (valid)
                 memcpy(valid + (at + j) / 8, &bits, (k + 7) / 8);
-            none += (int64_t)k - __builtin_popcountll(bits);
-            for (uint64_t fix = have & ~bits; fix; fix &= fix - 1) { /* null in, no result */
+            /* Pairs with a result and a null in lose the result, and count
+             * with those of no result counted above. */
+            for (uint64_t fix = have & ~bits; fix; fix &= fix - 1) {
                 const size_t i = at + j + (size_t)__builtin_ctzll(fix);
                 years[i] = tk_missing();
                 if (days)
                     days[i] = TK_DAYS_MISSING;
+                none++;
             }
         }
     }
