@@ -25,12 +25,22 @@ import sys
 import tempfile
 
 MISSING = "fffffe0000000000"
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.environ.get("TKYRDIF_BUILD", os.path.join(TOP, "build"))
+# The yrdif command that the bindings' tests take their golden cases from.
+COMMAND = os.environ.get("YRDIF_COMMAND", os.path.join(BUILD, "bin", "yrdif"))
 COLUMNS = ("start", "end", "basis", "years", "years_bytes")
 TEXTS = ["30/360", "ACT/ACT", "ACT/360", "ACT/365", "AGE", "act/act", "Actual", "age  ",
          "30E/360", "360", "ACT", "A/360", "ACT/AGE", "BASIS ACT/360", "365", "30", "",
          "   ", "xyz", "ACTUA", "ACT 360 360", "ACT/365/360", "365/360", "ACTUAL/365"]
 PIECES = ["ACT", "act", "AGE", "age", "UAL", "30", "360", "365", "/", " ", "E", "x", "é",
           "ß", "A", "3", "6"]
+
+
+def hexbits(x):
+    """The 16 hex digits of a double's bits, as the cases hold them; MISSING
+    for None (a null)."""
+    return MISSING if x is None else struct.pack(">d", x).hex()
 
 
 def basis(rng):

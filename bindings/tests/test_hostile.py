@@ -16,7 +16,6 @@ import random
 import re
 import shutil
 import sqlite3
-import struct
 import subprocess
 import sys
 import tempfile
@@ -26,11 +25,8 @@ import pytest
 
 import yrdif
 
-TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-BUILD = os.environ.get("TKYRDIF_BUILD", os.path.join(TOP, "build"))
-COMMAND = os.path.join(BUILD, "bin", "yrdif")
-sys.path.insert(0, os.path.join(TOP, "bindings"))
-from golden import MISSING  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from golden import BUILD, COMMAND, MISSING, hexbits  # noqa: E402
 
 # Date texts: every form some interface reads, and many that none does.
 DATES = [b"2000-01-01", b"+2000-01-01", b"+20000-12-31", b"60-01-01", b"25-12-31",
@@ -91,10 +87,6 @@ def unavailable(why):
     pytest.skip(why)
 
 
-def hexbits(x):
-    return MISSING if x is None else struct.pack(">d", x).hex()
-
-
 def text(b):
     """A byte text as the interfaces that take str see it: valid UTF-8
     decoded, and each byte that starts no valid sequence standing for
@@ -119,7 +111,7 @@ def command(rows):
             problems = f.read().decode("utf-8", "replace").splitlines()
     out = list(csv.reader(io.StringIO(run.stdout.decode("utf-8", "surrogateescape"))))[1:]
     assert len(out) == len(rows)
-    bits = [struct.pack(">d", float(r[-1])).hex() if r[-1] else MISSING for r in out]
+    bits = [hexbits(float(r[-1]) if r[-1] else None) for r in out]
     no_date = {int(p.split(":")[1]) - 2 for p in problems if any(m in p for m in NO_DATE)}
     return bits, no_date
 

@@ -4,7 +4,6 @@ of input column and every context an expression runs in."""
 import datetime
 import os
 import re
-import struct
 import sys
 
 import polars as pl
@@ -13,14 +12,13 @@ import pytest
 import yrdif_polars
 from yrdif_polars import yrdif, yrdif_days
 
-TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
-YRDIF = os.environ.get("YRDIF_COMMAND", os.path.join(TOP, "build", "bin", "yrdif"))
-sys.path.insert(0, os.path.join(TOP, "bindings"))
-from golden import MISSING, cases  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", ".."))
+import golden  # noqa: E402
+from golden import COMMAND as YRDIF, MISSING, cases  # noqa: E402
 
 
 def hexbits(col):
-    return [MISSING if x is None else struct.pack(">d", x).hex() for x in col]
+    return [golden.hexbits(x) for x in col]
 
 
 @pytest.fixture(scope="module")
@@ -109,8 +107,6 @@ def test_literal_dates_nulls_and_errors(dates):
     assert hexbits(y["a"]) == hexbits(y["b"])
     assert y["a"].is_null().to_list() == df["e"].is_null().to_list()
     assert y["c"].null_count() == y["d"].null_count() == y["n"].null_count() == 50
-    one = pl.select(yrdif(datetime.date(2000, 1, 1), datetime.date(2024, 6, 30), "act/act")).item()
-    assert one == 24.494535519125684
     assert pl.select(yrdif_days(datetime.date(4000, 2, 28), datetime.date(4000, 3, 1), "ACT/365")).item() == 2
     assert pl.select(yrdif(datetime.date(4000, 2, 29), datetime.date(4000, 3, 1))).item() is None
     assert yrdif_polars.basis_name(" act/360") == "ACT/360" and yrdif_polars.basis_name("x") is None

@@ -7,7 +7,6 @@ by bits."""
 import datetime as dt
 import os
 import shutil
-import struct
 import sys
 
 import numpy as np
@@ -24,14 +23,14 @@ from pyspark.sql import functions as F  # noqa: E402
 import yrdif  # noqa: E402
 import yrdif.spark as ys  # noqa: E402
 
-TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
-YRDIF = os.environ.get("YRDIF_COMMAND", os.path.join(TOP, "build", "bin", "yrdif"))
-sys.path.insert(0, os.path.join(TOP, "bindings"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", ".."))
 import golden  # noqa: E402
+from golden import COMMAND as YRDIF  # noqa: E402
 
 
 def bits(values):
-    return [golden.MISSING if v is None or v != v else struct.pack(">d", v).hex() for v in values]
+    """Bits as the golden cases hold them; a null, which toPandas makes NaN, as MISSING."""
+    return [golden.hexbits(None if v != v else v) for v in values]
 
 
 @pytest.fixture(scope="module")
