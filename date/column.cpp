@@ -54,7 +54,8 @@ __attribute__((visibility("hidden"))) void column_years(int32_t, const double *,
                                                         size_t, double *)
     __attribute__((ifunc("resolve_column_years")));
 
-typedef bool (*date32_fn)(int32_t, const int32_t *, const int32_t *, size_t, double *, uint8_t *);
+typedef bool (*date32_fn)(int32_t, const int32_t *, const int32_t *, size_t, const uint64_t *,
+                          size_t, double *, uint8_t *);
 __attribute__((visibility("hidden"), no_sanitize("address", "undefined", "thread")))
 date32_fn resolve_column_date32(void);
 date32_fn resolve_column_date32(void)
@@ -66,7 +67,8 @@ date32_fn resolve_column_date32(void)
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? tk_column_avx2_date32 : tk_column_sse2_date32;
 }
 __attribute__((visibility("hidden"))) bool column_date32(int32_t, const int32_t *,
-                                                         const int32_t *, size_t, double *,
+                                                         const int32_t *, size_t,
+                                                         const uint64_t *, size_t, double *,
                                                          uint8_t *)
     __attribute__((ifunc("resolve_column_date32")));
 }
@@ -113,22 +115,47 @@ static inline uint64_t bitmap_bits(const uint8_t *bitmap, uint64_t pos, unsigned
     return k == 64 ? w : w & ((uint64_t{1} << k) - 1);
 }
 
+/* The number of bits set in a word (the builtin is a library call in the
+ * generic build). */
+static inline int64_t ones(uint64_t w)
+{
+    w -= (w >> 1) & 0x5555555555555555ull;
+    w = (w & 0x3333333333333333ull) + ((w >> 2) & 0x3333333333333333ull);
+    w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return (int64_t)((w * 0x0101010101010101ull) >> 56);
+}
+
 int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *start,
                         const uint8_t *start_valid, int64_t start_offset, const int32_t *end,
                         const uint8_t *end_valid, int64_t end_offset, size_t n, double *years,
                         int64_t *days, uint8_t *valid)
 {
-    /* Chunks of pairs, each first evaluated on its own (with ok[i] 1 where
-     * the pair has a result), then joined with the validity bitmaps 64
-     * pairs, one word, at a time: ok stays in the first-level cache, and
-     * where every pair of a chunk has a result it is not read at all. */
+    /* Chunks of pairs.  In each, the validity bitmaps are first joined 64
+     * pairs, one word, at a time; the pairs are then evaluated, each that
+     * has a null in given no result, with ok[i] 1 where pair i has one;
+     * and the result bitmap is written from ok and the joined words: ok
+     * stays in the first-level cache, and where every pair of a chunk has
+     * a result or a null in, it is not read at all. */
     constexpr size_t kChunk = 512;
     constexpr size_t kRun = 16; /* shorter runs of one basis go pair by pair */
     uint8_t ok[kChunk];
+    uint64_t in[kChunk / 64];
     int64_t none = 0;
     for (size_t at = 0; at < n; at += kChunk) {
         const size_t m = n - at < kChunk ? n - at : kChunk;
-        bool every = true; /* every pair of the chunk has a result */
+        bool nulls = false;
+        for (size_t j = 0; j < m; j += 64) { /* at is a multiple of 64: j / 8 is a byte */
+            const unsigned k = m - j < 64 ? (unsigned)(m - j) : 64;
+            const uint64_t all = k == 64 ? ~uint64_t{0} : (uint64_t{1} << k) - 1;
+            uint64_t w = all;
+            if (start_valid)
+                w &= bitmap_bits(start_valid, (uint64_t)start_offset + at + j, k);
+            if (end_valid)
+                w &= bitmap_bits(end_valid, (uint64_t)end_offset + at + j, k);
+            in[j / 64] = w;
+            nulls |= w != all;
+        }
+        bool every = true; /* every pair of the chunk has a result or a null in */
         /* Runs of one basis: the whole chunk without codes; with them, runs
          * of one code (a constant that a host spread over a column, or a
          * sorted column).  A run takes the vector loop unless day counts
@@ -140,53 +167,43 @@ int64_t tk_yrdif_date32(int32_t basis, const int32_t *codes, const int32_t *star
                 r++;
             if (!days && (!codes || r - i >= kRun) && code >= TK_BASIS_30_360 &&
                 code <= TK_BASIS_AGE) {
-                every &= column_date32(code, start + at + i, end + at + i, r - i, years + at + i,
-                                       ok + i);
+                every &= column_date32(code, start + at + i, end + at + i, r - i,
+                                       nulls ? in : nullptr, i, years + at + i, ok + i);
                 continue;
             }
             every = false;
             for (size_t k = i; k < r; k++) {
-                double y = tk_yrdif_one(code, tk_date_of_epoch_day(start[at + k]),
-                                        tk_date_of_epoch_day(end[at + k]),
-                                        days ? &days[at + k] : nullptr);
+                int64_t *d = days ? &days[at + k] : nullptr;
+                double y = tk_missing();
+                if ((in[k / 64] >> (k % 64)) & 1)
+                    y = tk_yrdif_one(code, tk_date_of_epoch_day(start[at + k]),
+                                     tk_date_of_epoch_day(end[at + k]), d);
+                else if (d)
+                    *d = TK_DAYS_MISSING;
                 years[at + k] = y;
                 ok[k] = y == y;
             }
         }
-        for (size_t j = 0; j < m; j += 64) { /* at is a multiple of 64: j / 8 is a byte */
+        for (size_t j = 0; j < m; j += 64) {
             const unsigned k = m - j < 64 ? (unsigned)(m - j) : 64;
-            uint64_t have = k == 64 ? ~uint64_t{0} : (uint64_t{1} << k) - 1;
+            uint64_t bits = in[j / 64];
             if (!every) {
-                have = 0;
-                none += k;
+                uint64_t have = 0;
                 for (unsigned h = 0; h < k; h += 8) {
                     uint64_t w = 0;
                     memcpy(&w, ok + j + h, k - h < 8 ? k - h : 8);
                     /* Eight bytes of 0 or 1 to eight bits, byte i to bit
                      * i: the product places byte i at bit 56 + i and
-                     * nothing carries; and their sum, at bit 56 too. */
+                     * nothing carries. */
                     have |= ((w * 0x0102040810204080ull) >> 56) << h;
-                    none -= (int64_t)((w * 0x0101010101010101ull) >> 56);
                 }
+                bits &= have;
             }
-            uint64_t bits = have;
-            if (start_valid)
-                bits &= bitmap_bits(start_valid, (uint64_t)start_offset + at + j, k);
-            if (end_valid)
-                bits &= bitmap_bits(end_valid, (uint64_t)end_offset + at + j, k);
             if (valid && k == 64)
                 memcpy(valid + (at + j) / 8, &bits, 8);
             else if (valid)
                 memcpy(valid + (at + j) / 8, &bits, (k + 7) / 8);
-            /* Pairs with a result and a null in lose the result, and count
-             * with those of no result counted above. */
-            for (uint64_t fix = have & ~bits; fix; fix &= fix - 1) {
-                const size_t i = at + j + (size_t)__builtin_ctzll(fix);
-                years[i] = tk_missing();
-                if (days)
-                    days[i] = TK_DAYS_MISSING;
-                none++;
-            }
+            none += (int64_t)k - ones(bits);
         }
     }
     return none;
