@@ -228,26 +228,23 @@ def test_r(reference):
     if shutil.which("Rscript") is None:
         unavailable("no Rscript")
     rows = [i for i, row in enumerate(ROWS) if not any(b"\x00" in x for x in row)]
-    with tempfile.TemporaryDirectory() as tmp:
-        path = os.path.join(tmp, "rows.tsv")
-        with open(path, "w") as f:
-            for i in rows:
-                f.write("\t".join(x.hex() or "-" for x in ROWS[i]) + "\n")
-        script = """
-            suppressMessages(library(yrdif))
-            h <- read.delim(commandArgs(TRUE)[1], header = FALSE, colClasses = "character")
-            unhex <- function(v) vapply(v, function(x) {
-              if (x == "-") return("")
-              s <- rawToChar(as.raw(strtoi(substring(x, seq(1, nchar(x), 2), seq(2, nchar(x), 2)), 16L)))
-              Encoding(s) <- "UTF-8"
-              s
-            }, "", USE.NAMES = FALSE)
-            y <- suppressWarnings(yrdif(unhex(h[[1]]), unhex(h[[2]]), unhex(h[[3]])))
-            cat(vapply(y, function(v) if (is.na(v)) "NA" else
-              paste(rev(as.character(writeBin(v, raw(), endian = "little"))), collapse = ""), ""),
-              sep = "\\n")
-        """
-        run = subprocess.run(["Rscript", "-e", script, path], capture_output=True, check=False)
+    script = """
+        suppressMessages(library(yrdif))
+        h <- read.delim(file("stdin"), header = FALSE, colClasses = "character")
+        unhex <- function(v) vapply(v, function(x) {
+          if (x == "-") return("")
+          s <- rawToChar(as.raw(strtoi(substring(x, seq(1, nchar(x), 2), seq(2, nchar(x), 2)), 16L)))
+          Encoding(s) <- "UTF-8"
+          s
+        }, "", USE.NAMES = FALSE)
+        y <- suppressWarnings(yrdif(unhex(h[[1]]), unhex(h[[2]]), unhex(h[[3]])))
+        cat(vapply(y, function(v) if (is.na(v)) "NA" else
+          paste(rev(as.character(writeBin(v, raw(), endian = "little"))), collapse = ""), ""),
+          sep = "\\n")
+    """
+    rows_hex = "".join("\t".join(x.hex() or "-" for x in ROWS[i]) + "\n" for i in rows)
+    run = subprocess.run(["Rscript", "-e", script], input=rows_hex.encode(), capture_output=True,
+                         check=False)
     assert run.returncode == 0, run.stderr.decode()
     bits = reference[0]
     assert run.stdout.decode().split() == ["NA" if bits[i] == MISSING else bits[i] for i in rows]
