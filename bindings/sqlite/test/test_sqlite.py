@@ -89,12 +89,10 @@ def test_bad_basis_gives_null_and_constants_are_parsed_once(db):
     assert db.execute("select y from g").fetchone()[0] == 1.0
 
 
-def test_eight_threads_on_their_own_connections(tmp_path):
+def test_eight_threads_on_their_own_connections(db, tmp_path):
     """Eight threads, each on its own connection to one database file with
     the extension loaded, evaluate the same table over and over for a
     bounded time: every pass has the bits of the serial pass."""
-    if not os.path.exists(EXT + ".so"):
-        pytest.skip(f"no extension at {EXT}.so (build it first)")
     path = str(tmp_path / "load.db")
     rows = cases(YRDIF, "dates", rows=2000, seed=12)
     with connect(path) as setup:
