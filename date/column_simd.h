@@ -16,17 +16,11 @@ void tk_column_avx2_years(int32_t basis, const double *start, const double *end,
 void tk_column_avx512_years(int32_t basis, const double *start, const double *end, size_t n,
                             double *years);
 
-/* The same over Arrow date32 days (days from 1970-01-01), with ok[i] 1
- * where the pair has a result and 0 where a date is outside the calendar
- * or not in it.  With present, pair i is present where bit first_bit + i
- * of those words is set, and has no result where it is not (a null in;
- * ok[i] is then 0 or 1).  They return whether every pair has a result or
- * is not present. */
-bool tk_column_sse2_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
-                           const uint64_t *present, size_t first_bit, double *years, uint8_t *ok);
-bool tk_column_avx2_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
-                           const uint64_t *present, size_t first_bit, double *years, uint8_t *ok);
-bool tk_column_avx512_date32(int32_t basis, const int32_t *start, const int32_t *end, size_t n,
-                             const uint64_t *present, size_t first_bit, double *years, uint8_t *ok);
+/* tk_yrdif_date32 (column.h), one for each processor variant. */
+typedef int64_t tk_date32_fn(int32_t basis, const int32_t *codes, const int32_t *start,
+                             const uint8_t *start_valid, int64_t start_offset, const int32_t *end,
+                             const uint8_t *end_valid, int64_t end_offset, size_t n,
+                             double *years, int64_t *days, uint8_t *valid);
+tk_date32_fn tk_column_sse2_date32, tk_column_avx2_date32, tk_column_avx512_date32;
 
 #endif /* DATE_COLUMN_SIMD_H */
