@@ -8,8 +8,6 @@
  */
 #include "column.h"
 
-#include <string.h>
-
 #include "calendar.h"
 #include "column_simd.h"
 #include "datetext.h"
