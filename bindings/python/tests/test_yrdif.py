@@ -51,6 +51,7 @@ JAN_1_2000 = [
     pd.Timestamp("2000-01-01 23:30", tz="America/New_York"), np.datetime64("2000-01-01"),
     np.datetime64("2000-01-01T23:59:59.999", "ms"), np.datetime64("2000-01-01T01", "h"),
     "2000-01-01", "2000-01-01T18:00", " 2000-01-01 10:00:59.5\r\n", "14610", b"2000-01-01",
+    bytearray(b"2000-01-01"),
     14610, 14610.99, np.int32(14610), np.float32(14610),
 ]
 NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, pd.NA, "1581-12-31", dt.date(1500, 1, 1),
@@ -86,6 +87,10 @@ def test_every_day_of_the_calendar():
     missing = (d < np.datetime64("1582-01-01")) | (d > np.datetime64("20000-12-31")) | lacked
     assert set(as_hex(v[missing])) == {golden.MISSING} and lacked.sum() == 5
     assert (v[~missing] == np.arange(-138061, 6589336)).all()
+    # Units numpy cannot convert to days: those around 1970 that they reach.
+    fine = np.array([-1, 0, 3 * 86400 * 10**12 - 1, np.iinfo(np.int64).min], "M8[ps]")
+    assert as_hex(yrdif.date_values(fine)) == as_hex(yrdif.date_values(fine.astype("M8[ns]")))
+    assert as_hex(yrdif.date_values(np.array([-1, 1], "M8[3as]"))) == as_hex([3652.0, 3653.0])
     x, out = d[:10].view(np.int64), np.zeros(10)  # the ufunc's strided inputs and outputs
     assert as_hex(yrdif._core.date_values(x[::2])) == as_hex(v[:10:2])
     assert as_hex(yrdif._core.date_values(x[:5], out=out[::2])) == as_hex(v[:5])
@@ -121,6 +126,7 @@ BAD = [
     (lambda: yrdif.yrdif(np.arange(2).astype("m8[ns]"), 0), TypeError, "start: durations"),
     (lambda: yrdif.yrdif(dt.timedelta(1), 0), TypeError, "start: timedelta"),
     (lambda: yrdif.yrdif(0, [True]), TypeError, "end: dates are not bools"),
+    (lambda: yrdif.yrdif(0, [[1], [1, 2]]), ValueError, "end: no array of dates"),
     (lambda: yrdif.yrdif(0, 1, "ACT"), ValueError, "'ACT' is not recognised by the YRDIF rules"),
     (lambda: yrdif.yrdif(0, 1, "é" * 50), ValueError, "'" + "é" * 40 + "'... is not"),
     (lambda: yrdif.yrdif(0, 1, {"AGE"}), TypeError, "basis must be a str, bytes, or an"),

@@ -188,10 +188,24 @@ def _texts(a, arg):
     return values
 
 
+# Units of a day in the datetime64 units that numpy cannot convert to days
+# (the factor overflows its arithmetic), however many of them a tick is.
+_FINE = {"ps": 86400 * 10**12, "fs": 86400 * 10**15, "as": 86400 * 10**18}
+
+
 def _datetimes(a):
     """Date values of a datetime64 array of any unit: the day (floored, so a
     time of day is dropped, before 1970 too) through the host calendar."""
-    return _core.date_values(a.astype("datetime64[D]").view(np.int64))
+    unit, count = np.datetime_data(a.dtype)
+    if unit not in _FINE:
+        return _core.date_values(a.astype("datetime64[D]").view(np.int64))
+    ticks = np.asarray(a).view(np.int64)
+    nat = ticks == np.iinfo(np.int64).min
+    # Exact in Python integers: a tick of count units, a day of _FINE units.
+    days = np.array([int(t) * count // _FINE[unit] for t in ticks.ravel()],
+                    dtype=np.int64).reshape(ticks.shape)
+    days[nat] = np.iinfo(np.int64).min
+    return _core.date_values(days)
 
 
 def date_values(dates, arg="dates"):
@@ -203,7 +217,15 @@ def date_values(dates, arg="dates"):
     if pd is not None:
         if isinstance(dates, (pd.Series, pd.Index)):
             return _series_dates(dates, arg)
-    if np.ndim(dates) == 0 and not isinstance(dates, np.ndarray):
+    if isinstance(dates, bytearray):  # a text, as for bytes and the basis
+        dates = bytes(dates)
+    elif isinstance(dates, (list, tuple)) and any(isinstance(x, bytearray) for x in dates):
+        dates = [bytes(x) if isinstance(x, bytearray) else x for x in dates]  # not rows of numbers
+    try:
+        ndim = np.ndim(dates)
+    except ValueError as err:  # a ragged list
+        raise ValueError(f"{arg}: no array of dates: {err}") from None
+    if ndim == 0 and not isinstance(dates, np.ndarray):
         return _date_scalar(dates, arg)
     a = np.asarray(dates)
     if not isinstance(dates, np.ndarray) and a.dtype.kind in "US":
