@@ -90,7 +90,9 @@ def test_every_day_of_the_calendar():
     # Units numpy cannot convert to days: those around 1970 that they reach.
     fine = np.array([-1, 0, 3 * 86400 * 10**12 - 1, np.iinfo(np.int64).min], "M8[ps]")
     assert as_hex(yrdif.date_values(fine)) == as_hex(yrdif.date_values(fine.astype("M8[ns]")))
-    assert as_hex(yrdif.date_values(np.array([-1, 1], "M8[3as]"))) == as_hex([3652.0, 3653.0])
+    top = np.iinfo(np.int64).max
+    assert as_hex(yrdif.date_values(np.array([-1, 1, top], "M8[3as]"))) == as_hex([3652.0, 3653.0, 3653.0])
+    assert as_hex(yrdif.date_values(np.array([-top, top], "M8[7ps]"))) == as_hex([3653.0 - 748, 3653.0 + 747])
     x, out = d[:10].view(np.int64), np.zeros(10)  # the ufunc's strided inputs and outputs
     assert as_hex(yrdif._core.date_values(x[::2])) == as_hex(v[:10:2])
     assert as_hex(yrdif._core.date_values(x[:5], out=out[::2])) == as_hex(v[:5])

@@ -200,11 +200,10 @@ def _datetimes(a):
     if unit not in _FINE:
         return _core.date_values(a.astype("datetime64[D]").view(np.int64))
     ticks = np.asarray(a).view(np.int64)
-    nat = ticks == np.iinfo(np.int64).min
-    # Exact in Python integers: a tick of count units, a day of _FINE units.
-    days = np.array([int(t) * count // _FINE[unit] for t in ticks.ravel()],
-                    dtype=np.int64).reshape(ticks.shape)
-    days[nat] = np.iinfo(np.int64).min
+    # Exact in Python integers (a tick is count units, a day _FINE of them):
+    # numpy's own two-step casts overflow for multiples of a unit.
+    days = (ticks.astype(object) * count // _FINE[unit]).astype(np.int64)
+    days[ticks == np.iinfo(np.int64).min] = np.iinfo(np.int64).min  # NaT stays missing
     return _core.date_values(days)
 
 
