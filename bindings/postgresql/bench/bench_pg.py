@@ -2,14 +2,13 @@
 the same table of dates, serial and with parallel workers, timed by the
 server (EXPLAIN ANALYZE without per-node timing).  Run inside a cluster
 with the extension installed (pg_virtualenv).  Prints a Markdown table of
-medians of interleaved repetitions and their ratios.
+the fastest of interleaved repetitions and their ratios.
 
     python bench_pg.py [--rows N] [--reps R]
 """
 import argparse
 import json
 import random
-import statistics
 import subprocess
 
 
@@ -42,15 +41,15 @@ def main():
             out = psql(f"{modes[m]} EXPLAIN (ANALYZE, TIMING OFF, FORMAT JSON) "
                        f"SELECT {queries[q]} FROM bench")
             times[(q, m)].append(json.loads(out)[0]["Execution Time"])
-    med = {k: statistics.median(v) for k, v in times.items()}
-    print(f"{a.rows:,} rows of two date columns, server execution time, medians of {a.reps} "
+    best = {k: min(v) for k, v in times.items()}
+    print(f"{a.rows:,} rows of two date columns, server execution time, the fastest of {a.reps} "
           "interleaved repetitions.\n")
     print("| query | mode | ms | (b - a) / 365.25 ms | ratio | target |")
     print("|---|---|---:|---:|---:|---|")
     for q in ("ACT/ACT", "ACT/365"):
         for m in modes:
-            r = med[(q, m)] / med[("baseline", m)]
-            print(f"| {queries[q]} | {m} | {med[(q, m)]:.0f} | {med[('baseline', m)]:.0f} | "
+            r = best[(q, m)] / best[("baseline", m)]
+            print(f"| {queries[q]} | {m} | {best[(q, m)]:.0f} | {best[('baseline', m)]:.0f} | "
                   f"{r:.2f} | {'<= 1.2' if q == 'ACT/ACT' else ''} |")
 
 

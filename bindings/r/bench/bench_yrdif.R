@@ -1,6 +1,6 @@
 # yrdif() over ten million Date pairs against as.numeric(b - a) / 365.25 on
-# the same vectors in the same R process.  Prints a Markdown table: medians
-# of interleaved repetitions and their ratios.
+# the same vectors in the same R process.  Prints a Markdown table: the
+# fastest of interleaved repetitions and their ratios.
 #   Rscript bench_yrdif.R [pairs] [reps]
 library(yrdif)
 args <- commandArgs(trailingOnly = TRUE)
@@ -22,11 +22,11 @@ for (r in seq_len(reps)) {
     times[[k]] <- c(times[[k]], system.time(jobs[[k]]())[["elapsed"]])
   }
 }
-med <- vapply(times, median, 0)
-cat(sprintf("%s Date pairs, medians of %d interleaved repetitions.\n\n", format(n, big.mark = ",", scientific = FALSE), reps))
+best <- vapply(times, min, 0)
+cat(sprintf("%s Date pairs, the fastest of %d interleaved repetitions.\n\n", format(n, big.mark = ",", scientific = FALSE), reps))
 cat("| call | ms | as.numeric(b - a) / 365.25 ms | ratio | target |\n|---|---:|---:|---:|---|\n")
 targets <- c(`ACT/ACT` = "<= 3", `ACT/365` = "<= 1.5", AGE = "")
 for (k in names(targets)) {
-  cat(sprintf("| yrdif(a, b, \"%s\") | %.0f | %.0f | %.2f | %s |\n", k, 1000 * med[[k]],
-              1000 * med[["baseline"]], med[[k]] / med[["baseline"]], targets[[k]]))
+  cat(sprintf("| yrdif(a, b, \"%s\") | %.0f | %.0f | %.2f | %s |\n", k, 1000 * best[[k]],
+              1000 * best[["baseline"]], best[[k]] / best[["baseline"]], targets[[k]]))
 }
