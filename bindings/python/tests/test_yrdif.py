@@ -137,6 +137,7 @@ BAD = [
     (lambda: yrdif.yrdif(0, 1, np.array([360])), TypeError, "not an array of int64"),
     (lambda: yrdif.yrdif(0, [1, 2], out=np.empty(2, np.float32)), TypeError, "float64, not float32"),
     (lambda: yrdif.yrdif(pd.Series([0]), 1, out=np.empty(1)), TypeError, "out= is for numpy"),
+    (lambda: yrdif.days(0, pd.DataFrame({"a": [1]})), TypeError, "end: a DataFrame is a table"),
     # Arrow columns, where pyarrow is installed.
     (lambda: yrdif.yrdif(pa().array([{"a": 1}] * 2), D32()), TypeError, "start: an Arrow column of struct"),
     (lambda: yrdif.yrdif(D32(), pa().array(["2000-01-01", "soon"])), ValueError, "end: 'soon' is neither"),
@@ -214,6 +215,22 @@ def test_readme_examples():
     runner = doctest.DocTestRunner(optionflags=doctest.NORMALIZE_WHITESPACE)
     runner.run(examples)
     assert runner.tries >= 5 and runner.failures == 0
+
+
+def test_arrow_scalars_and_binary_texts():
+    """A pyarrow scalar is the one row of a column of its type, as a date
+    and as a basis, alone and in a list; binary columns hold texts, as
+    bytes do."""
+    pa = pytest.importorskip("pyarrow")
+    want = as_hex(yrdif.yrdif(14610.0, 15157.0, "ACT/ACT"))
+    for form in (pa.scalar(dt.date(2000, 1, 1)), pa.scalar("2000-01-01"), pa.scalar(b"2000-01-01"),
+                 pa.scalar(dt.datetime(2000, 1, 1, 23), pa.timestamp("s"))):
+        assert as_hex(yrdif.yrdif(form, 15157, pa.scalar("ACT/ACT"))) == want
+        assert as_hex(yrdif.yrdif([form, None], 15157.0, [pa.scalar("ACT/ACT")] * 2)) == want + [MISSING]
+    assert yrdif.days(pa.scalar(None, pa.date32()), 0.0) is None
+    got = yrdif.yrdif(pa.array([b"2000-01-01", None], pa.large_binary()), pa.array([15157.0, 0.0]),
+                      pa.array([b"ACT/ACT", b"AGE"], pa.large_binary()))
+    assert [golden.hexbits(x) for x in got.to_pylist()] == want + [MISSING]
 
 
 def arrow_forms(pa, iso, rng):

@@ -34,7 +34,8 @@ fractions allowed.  Texts are read as the ``yrdif`` command reads them:
 ISO 8601 dates ("2000-01-31", "+20000-12-31", "60-01-01" with the year
 widened through the host's default cutoff 1926), optionally with a time
 of day ("2000-01-31T10:30"), or numbers ("14610" is a date value, as
-14610 is).  Each element of a list is read by its own type.  A time of
+14610 is).  A pyarrow scalar is read as the one row of a column of its
+type.  Each element of a list is read by its own type.  A time of
 day is dropped.  ``None``, NaN, NaT, NA and the text "." are missing,
 and so is a date outside the host calendar (1582-01-01 to 20000-12-31) or
 a day it does not have; durations are no dates (``TypeError``).
@@ -101,6 +102,8 @@ def _row_codes(a):
     cache = {}
 
     def code(b):
+        if _arrow.is_scalar(b):
+            b = b.as_py()
         key = (type(b), b) if isinstance(b, _TEXTS[:2]) else None
         if key is None:
             return _row_code(b)
@@ -124,6 +127,8 @@ def _row_code(b):
 def _codes(basis):
     """The code argument of the ufuncs: a scalar int32 for one text, an
     int32 array for one text per row."""
+    if _arrow.is_scalar(basis):
+        basis = basis.as_py()
     if isinstance(basis, _TEXTS):
         return np.int32(basis_code(basis))
     pd = _pd()
@@ -132,6 +137,7 @@ def _codes(basis):
     if isinstance(basis, np.ndarray):
         return _row_codes(basis)
     if isinstance(basis, (list, tuple)):
+        basis = [b.as_py() if _arrow.is_scalar(b) else b for b in basis]  # no rows of characters
         return _row_codes(np.array(basis, dtype=object))
     raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
 
@@ -170,6 +176,8 @@ def _date_scalar(x, arg):
         return float(_texts(np.array([x], dtype=object), arg)[0])
     if isinstance(x, _numbers.Real):
         return float(x)
+    if _arrow.is_scalar(x):
+        return _arrow.scalar_value(x, arg)
     raise TypeError(f"{arg}: cannot read a date from {type(x).__name__} {x!r}")
 
 
@@ -216,10 +224,15 @@ def date_values(dates, arg="dates"):
     if pd is not None:
         if isinstance(dates, (pd.Series, pd.Index)):
             return _series_dates(dates, arg)
+    if _arrow.is_scalar(dates):
+        return _arrow.scalar_value(dates, arg)
     if isinstance(dates, bytearray):  # a text, as for bytes and the basis
         dates = bytes(dates)
-    elif isinstance(dates, (list, tuple)) and any(isinstance(x, bytearray) for x in dates):
-        dates = [bytes(x) if isinstance(x, bytearray) else x for x in dates]  # not rows of numbers
+    elif isinstance(dates, (list, tuple)) and any(isinstance(x, bytearray) or _arrow.is_scalar(x)
+                                                  for x in dates):
+        # Neither is a row of numbers or of characters.
+        dates = [bytes(x) if isinstance(x, bytearray) else
+                 _arrow.scalar_value(x, arg) if _arrow.is_scalar(x) else x for x in dates]
     try:
         ndim = np.ndim(dates)
     except ValueError as err:  # a ragged list
@@ -278,8 +291,21 @@ def _is_dask(x):
     return type(x).__module__.startswith("dask.")
 
 
+def _is_table(x):
+    """Whether x is a table of columns (a pandas, Dask or Polars DataFrame,
+    a pyarrow Table, a DuckDB relation): never a column itself."""
+    pa = sys.modules.get("pyarrow")
+    if pa is not None and isinstance(x, (pa.Table, pa.RecordBatch)):
+        return True
+    return hasattr(x, "columns") and hasattr(x, "dtypes") and not hasattr(x, "dtype")
+
+
 def _evaluate(ufunc, start, end, basis, out=None):
     args = (start, end, basis)
+    for arg, x in zip(("start", "end", "basis"), args):
+        if _is_table(x):
+            raise TypeError(f"{arg}: a {type(x).__name__} is a table, not a column: "
+                            "pass one of its columns")
     pd = _pd()
     lazy = any(_is_dask(x) for x in args)
     series = pd is not None and any(isinstance(x, pd.Series) for x in args)

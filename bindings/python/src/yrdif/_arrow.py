@@ -32,6 +32,19 @@ def is_arrow(x):
     return pa is not None and isinstance(x, (pa.Array, pa.ChunkedArray))
 
 
+def is_scalar(x):
+    """Whether x is a pyarrow scalar: one row of an Arrow column."""
+    pa = sys.modules.get("pyarrow")
+    return pa is not None and isinstance(x, pa.Scalar)
+
+
+def scalar_value(x, arg):
+    """The date value of a pyarrow scalar, read as the one row of a column
+    of its type."""
+    pa = pyarrow()
+    return float(values(pa.chunked_array([pa.array([x], type=x.type)]), arg)[0])
+
+
 def chunked(x, arg):
     """x as a pyarrow ChunkedArray, without copying its buffers."""
     pa = pyarrow()
@@ -44,6 +57,14 @@ def chunked(x, arg):
     if hasattr(x, "__arrow_c_stream__"):
         return pa.chunked_array(x)
     return pa.chunked_array([pa.array(x)])
+
+
+def _is_text(pa, t):
+    """Whether Arrow type t holds texts: strings, or binary as bytes are."""
+    return (pa.types.is_string(t) or pa.types.is_large_string(t) or pa.types.is_binary(t)
+            or pa.types.is_large_binary(t)
+            or getattr(pa.types, "is_string_view", lambda _: False)(t)
+            or getattr(pa.types, "is_binary_view", lambda _: False)(t))
 
 
 def date32(c, arg):
@@ -62,9 +83,7 @@ def date32(c, arg):
     if pa.types.is_duration(t):
         raise TypeError(f"{arg}: durations ({t}) are not dates")
     if (pa.types.is_integer(t) or pa.types.is_floating(t) or pa.types.is_decimal(t)
-            or pa.types.is_string(t)
-            or pa.types.is_large_string(t) or pa.types.is_null(t)
-            or getattr(pa.types, "is_string_view", lambda _: False)(t)):
+            or _is_text(pa, t) or pa.types.is_null(t)):
         return None
     raise TypeError(f"{arg}: an Arrow column of {t} holds no dates (date32, date64, "
                     "timestamp, numbers or texts)")
@@ -83,7 +102,7 @@ def values(c, arg):
         ok = ~np.isnan(d) if d.dtype.kind == "f" else np.ones(len(d), bool)
         out[ok] = _core.date_values(d[ok].astype(np.int64))
         return out
-    if pa.types.is_string(c.type) or pa.types.is_large_string(c.type):
+    if _is_text(pa, c.type):  # str or bytes, each read as a date text
         return date_values(np.asarray(c.to_numpy(zero_copy_only=False), dtype=object), arg)
     return c.cast(pa.float64()).to_numpy(zero_copy_only=False)
 
@@ -97,8 +116,7 @@ def codes(basis, n):
     if is_arrow(basis):
         pa = pyarrow()
         c = chunked(basis, "basis")
-        if not (pa.types.is_string(c.type) or pa.types.is_large_string(c.type)
-                or pa.types.is_binary(c.type) or pa.types.is_null(c.type)):
+        if not (_is_text(pa, c.type) or pa.types.is_null(c.type)):
             raise TypeError(f"basis: an Arrow column of {c.type} holds no texts")
         if len(c) != n:
             raise ValueError(f"basis has {len(c)} rows, the dates {n}")
