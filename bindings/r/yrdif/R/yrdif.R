@@ -40,12 +40,22 @@ date_values <- function(x, arg) {
                arg, class(x)[[1]]), call. = FALSE)
 }
 
-# Basis codes of a character vector; one text that no rule accepts is an
-# error, one text per row gives NA for such rows (code 0).
-basis_codes <- function(basis) {
+# The basis texts: a character vector, or R's plain NA (logical), as for
+# the dates.
+basis_texts <- function(basis) {
+  if (is.logical(basis) && all(is.na(basis))) {
+    return(as.character(basis))
+  }
   if (!is.character(basis)) {
     stop(sprintf("`basis` must be a character vector, not %s", class(basis)[[1]]), call. = FALSE)
   }
+  basis
+}
+
+# Basis codes of a character vector; one text that no rule accepts is an
+# error, one text per row gives NA for such rows (code 0).
+basis_codes <- function(basis) {
+  basis <- basis_texts(basis)
   u <- unique(basis)
   codes <- .Call(C_basis_codes, u)
   if (length(basis) == 1 && !is.na(basis) && codes == 0L) {
@@ -89,9 +99,7 @@ yrdif_days <- function(start, end, basis = "AGE") {
 }
 
 yrdif_basis <- function(basis) {
-  if (!is.character(basis)) {
-    stop(sprintf("`basis` must be a character vector, not %s", class(basis)[[1]]), call. = FALSE)
-  }
+  basis <- basis_texts(basis)
   codes <- .Call(C_basis_codes, basis)
   out <- basis_names[ifelse(codes == 0L, NA_integer_, codes)]
   names(out) <- basis
