@@ -76,9 +76,10 @@ enum Dates {
 /// The one length every input is broadcast to.
 fn length(inputs: &[Series]) -> PolarsResult<usize> {
     let n = inputs.iter().map(|s| s.len()).max().unwrap_or(0);
-    for s in inputs {
+    for (s, arg) in inputs.iter().zip(["start", "end", "basis"]) {
+        let name = if s.name().is_empty() { String::new() } else { format!(" '{}'", s.name()) };
         polars_ensure!(s.len() == n || s.len() == 1, ShapeMismatch:
-            "yrdif: {} has {} rows where the others have {}", s.name(), s.len(), n);
+            "yrdif: {}{} has {} rows where the others have {}", arg, name, s.len(), n);
     }
     Ok(n)
 }

@@ -116,6 +116,8 @@ def test_literal_dates_nulls_and_errors(dates):
         pl.DataFrame({"s": [1], "e": [2]}).select(yrdif("s", "e"))
     with pytest.raises(TypeError, match="basis"):
         yrdif("s", "e", 3)
+    with pytest.raises(pl.exceptions.ComputeError, match="yrdif: end has 2 rows where the others"):
+        pl.DataFrame({"s": [0.0] * 3}).select(yrdif("s", pl.Series([0.0, 1.0])))
 
 
 def test_every_other_dtype_is_a_named_error(dates):
