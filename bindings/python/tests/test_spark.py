@@ -106,5 +106,11 @@ def test_spark_sql_date_values_and_bad_bases(spark, frame):
         == bits([yrdif.yrdif(14610.0, 15157.9, "ACT/365"), None, None])
     with pytest.raises(ValueError, match="'bogus' is not recognised"):
         ys.yrdif("a", "b", "bogus")
+    for call, text in ((lambda: ys.yrdif("a", "b", None), "basis must be a text or a Column"),
+                       (lambda: ys.yrdif_days(14610, "b"), "start must be a Column")):
+        with pytest.raises(TypeError, match=text):
+            call()
+    assert bits(r[0] for r in spark.sql("select yrdif(date '2000-02-29', date '2001-02-28')")
+                .collect()) == bits([1.0])  # 'AGE' where SQL leaves the basis out
     assert bits(r[0] for r in spark.range(1).select(
-        ys.yrdif(F.lit(dt.date(2000, 2, 29)), F.lit(dt.date(2001, 2, 28)))).collect()) == bits([1.0])
+        ys.yrdif(dt.date(2000, 2, 29), F.lit(dt.date(2001, 2, 28)))).collect()) == bits([1.0])

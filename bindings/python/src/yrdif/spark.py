@@ -23,6 +23,7 @@ The package holds a compiled extension, so ``--py-files`` cannot carry it.
 interface from PySpark's own jars, for trying and testing all this.
 """
 import contextlib
+import datetime as dt
 import functools
 import os
 import socket
@@ -79,9 +80,9 @@ def _udf(name, code, zone):
     if code:
         def fn(start: hint, end: hint) -> hint:
             return _batch(name, code, zone, start, end)
-    else:
-        def fn(start: hint, end: hint, basis: hint) -> hint:
-            return _batch(name, 0, zone, start, end, basis)
+    else:  # Spark SQL may leave the basis out, as the module does: 'AGE'
+        def fn(start: hint, end: hint, basis: hint = None) -> hint:
+            return _batch(name, 5 if basis is None else 0, zone, start, end, basis)
     fn.__name__ = fn.__qualname__ = "yrdif" if name == "years" else "yrdif_days"
     return kind(fn, returns)
 
@@ -94,21 +95,33 @@ def _zone(spark=None):
     return spark.conf.get("spark.sql.session.timeZone") if spark else "UTC"
 
 
-def _column(x):
-    return x if isinstance(x, Column) else F.col(x)
+def _column(x, arg):
+    """A date argument as a Column: a Column, a column's name, or a date
+    (a literal)."""
+    if isinstance(x, Column):
+        return x
+    if isinstance(x, str):
+        return F.col(x)
+    if isinstance(x, (dt.date, dt.datetime)):
+        return F.lit(x)
+    raise TypeError(f"{arg} must be a Column, a column's name or a date, not {type(x).__name__}")
 
 
 def _call(name, start, end, basis):
+    start, end = _column(start, "start"), _column(end, "end")
     if isinstance(basis, (str, bytes)):
         code = basis_code(basis)  # a text no rule accepts fails here, naming it
-        return _udf(name, code, _zone())(_column(start), _column(end))
-    return _udf(name, 0, _zone())(_column(start), _column(end), _column(basis))
+        return _udf(name, code, _zone())(start, end)
+    if not isinstance(basis, Column):
+        raise TypeError(f"basis must be a text or a Column of texts, not {type(basis).__name__}")
+    return _udf(name, 0, _zone())(start, end, basis)
 
 
 def yrdif(start, end, basis="AGE"):
-    """A Column: YRDIF of two date columns (names or Columns) under a basis,
-    a text (checked now: ``ValueError`` for a text no rule accepts) or a
-    column of texts (null for a row whose basis no rule accepts)."""
+    """A Column: YRDIF of two date columns (names or Columns; a date is a
+    literal) under a basis, a text (checked now: ``ValueError`` for a text
+    no rule accepts) or a column of texts (null for a row whose basis no
+    rule accepts)."""
     return _call("years", start, end, basis)
 
 
@@ -118,10 +131,11 @@ def yrdif_days(start, end, basis="AGE"):
 
 
 def register(spark):
-    """Makes ``yrdif(start, end, basis)`` and ``yrdif_days(start, end,
-    basis)`` callable from Spark SQL in this session.  SQL passes the basis
-    row by row, so a text no rule accepts gives null there, as it does in a
-    column; test texts with `yrdif.basis_name`."""
+    """Makes ``yrdif(start, end[, basis])`` and ``yrdif_days(start, end[,
+    basis])`` callable from Spark SQL in this session: a basis left out is
+    'AGE' where Spark's SQL takes a UDF's default arguments (4.3 does).
+    SQL passes the basis row by row, so a text no rule accepts gives null
+    there, as it does in a column; test texts with `yrdif.basis_name`."""
     spark.udf.register("yrdif", _udf("years", 0, _zone(spark)))
     spark.udf.register("yrdif_days", _udf("days", 0, _zone(spark)))
 
