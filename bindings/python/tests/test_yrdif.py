@@ -228,6 +228,7 @@ def test_arrow_scalars_and_binary_texts():
         assert as_hex(yrdif.yrdif(form, 15157, pa.scalar("ACT/ACT"))) == want
         assert as_hex(yrdif.yrdif([form, None], 15157.0, [pa.scalar("ACT/ACT")] * 2)) == want + [MISSING]
     assert yrdif.days(pa.scalar(None, pa.date32()), 0.0) is None
+    assert yrdif.yrdif(pa.array([2**64 - 1], pa.uint64()), 0.0).to_pylist() == [None]
     got = yrdif.yrdif(pa.array([b"2000-01-01", None], pa.large_binary()), pa.array([15157.0, 0.0]),
                       pa.array([b"ACT/ACT", b"AGE"], pa.large_binary()))
     assert [golden.hexbits(x) for x in got.to_pylist()] == want + [MISSING]
@@ -248,6 +249,7 @@ def arrow_forms(pa, iso, rng):
                   np.timedelta64(3600 * 23, "s"), mask=nulls)
     return [("date32", days, list(range(n))), ("nulls at an offset", padded, kept),
             ("chunked", chunked, kept), ("date64", holey.cast(pa.date64()), kept),
+            ("dictionary-encoded", holey.dictionary_encode(), kept),
             ("timestamp[s] at 23:00", ts, kept),
             ("timestamp[ms, UTC] in Tokyo's zone, 15:00 UTC",
              pa.array(np.array(iso, dtype="datetime64[D]").astype("datetime64[ms]") -
@@ -267,8 +269,8 @@ def test_arrow_every_form(cases):
     rng = np.random.default_rng(3)
     end = pa.array(np.array(g.end, dtype="datetime64[D]")).cast(pa.date32())
     bases = pa.array(g.basis.tolist())
-    for name, start, rows in arrow_forms(pa, g.start.tolist(), rng):
-        got = yrdif.yrdif(start, end, bases)
+    for k, (name, start, rows) in enumerate(arrow_forms(pa, g.start.tolist(), rng)):
+        got = yrdif.yrdif(start, end, bases if k % 2 else bases.dictionary_encode())
         assert isinstance(got, pa.ChunkedArray if name == "chunked" else pa.Array), name
         assert got.type == pa.float64() and len(got) == len(g), name
         want = [MISSING if i is None else g.years[i] for i in rows]

@@ -46,17 +46,20 @@ def scalar_value(x, arg):
 
 
 def chunked(x, arg):
-    """x as a pyarrow ChunkedArray, without copying its buffers."""
+    """x as a pyarrow ChunkedArray, without copying its buffers (but for a
+    dictionary-encoded column, which is decoded: a Categorical's texts)."""
     pa = pyarrow()
     if pa is None:
         raise TypeError(f"{arg}: reading an Arrow column needs pyarrow")
     if isinstance(x, pa.ChunkedArray):
-        return x
-    if isinstance(x, pa.Array):
-        return pa.chunked_array([x], type=x.type)
-    if hasattr(x, "__arrow_c_stream__"):
-        return pa.chunked_array(x)
-    return pa.chunked_array([pa.array(x)])
+        c = x
+    elif isinstance(x, pa.Array):
+        c = pa.chunked_array([x], type=x.type)
+    elif hasattr(x, "__arrow_c_stream__"):
+        c = pa.chunked_array(x)
+    else:
+        c = pa.chunked_array([pa.array(x)])
+    return c.cast(c.type.value_type) if pa.types.is_dictionary(c.type) else c
 
 
 def _is_text(pa, t):
@@ -104,7 +107,8 @@ def values(c, arg):
         return out
     if _is_text(pa, c.type):  # str or bytes, each read as a date text
         return date_values(np.asarray(c.to_numpy(zero_copy_only=False), dtype=object), arg)
-    return c.cast(pa.float64()).to_numpy(zero_copy_only=False)
+    # Numbers beyond 2**53 are far outside the calendar: rounded, not refused.
+    return c.cast(pa.float64(), safe=False).to_numpy(zero_copy_only=False)
 
 
 def codes(basis, n):
