@@ -40,10 +40,10 @@ date_values <- function(x, arg) {
                arg, class(x)[[1]]), call. = FALSE)
 }
 
-# The basis texts: a character vector, or R's plain NA (logical), as for
-# the dates.
+# The basis texts: a character vector, a factor's levels or R's plain NA
+# (logical), as for the dates.
 basis_texts <- function(basis) {
-  if (is.logical(basis) && all(is.na(basis))) {
+  if (is.factor(basis) || is.logical(basis) && all(is.na(basis))) {
     return(as.character(basis))
   }
   if (!is.character(basis)) {

@@ -78,4 +78,5 @@ test_that("bases follow the YRDIF rules; one bad basis is an error", {
   expect_error(yrdif(0, 1, 5), "must be a character vector")
   expect_identical(yrdif(0, 366, c("ACT/ACT", "bogus", NA)), c(1, NA, NA))
   expect_identical(yrdif(0, 366, NA), NA_real_) # R's plain NA, as for the dates
+  expect_identical(yrdif(0, 366, factor(c("ACT/ACT", "bogus"))), c(1, NA))
 })
