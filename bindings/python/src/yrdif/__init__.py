@@ -68,8 +68,11 @@ def basis_code(basis):
 
     A ``str`` follows the "YRDIF" rules, ``bytes`` (or ``bytearray``) the
     "YRDIF#" rules.  Raises ``ValueError`` naming the text when no rule
-    accepts it, ``TypeError`` for anything but a text.
+    accepts it, ``TypeError`` for anything but a text (or a pyarrow
+    scalar holding one).
     """
+    if _arrow.is_scalar(basis):
+        basis = basis.as_py()
     if not isinstance(basis, _TEXTS):
         raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
     code = _core.basis_code(basis)
@@ -127,9 +130,7 @@ def _row_code(b):
 def _codes(basis):
     """The code argument of the ufuncs: a scalar int32 for one text, an
     int32 array for one text per row."""
-    if _arrow.is_scalar(basis):
-        basis = basis.as_py()
-    if isinstance(basis, _TEXTS):
+    if isinstance(basis, _TEXTS) or _arrow.is_scalar(basis):
         return np.int32(basis_code(basis))
     pd = _pd()
     if pd is not None and isinstance(basis, (pd.Series, pd.Index)):
