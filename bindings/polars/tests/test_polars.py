@@ -101,10 +101,12 @@ def test_literal_dates_nulls_and_errors(dates):
     y = df.select(
         a=yrdif(datetime.date(2000, 1, 1), "e", "ACT/ACT"),
         b=yrdif(pl.lit(datetime.date(2000, 1, 1)), pl.col("e"), pl.lit("ACT/ACT")),
+        t=yrdif(datetime.datetime(2000, 1, 1, 23, tzinfo=datetime.timezone(-datetime.timedelta(hours=5))),
+                "e", "ACT/ACT"),
         c=yrdif(pl.lit(None, pl.Date), "e"), d=yrdif("s", "e", pl.lit(None, pl.String)),
         n=yrdif("s", "e", pl.lit(None)),
     )
-    assert hexbits(y["a"]) == hexbits(y["b"])
+    assert hexbits(y["a"]) == hexbits(y["b"]) == hexbits(y["t"])
     assert y["a"].is_null().to_list() == df["e"].is_null().to_list()
     assert y["c"].null_count() == y["d"].null_count() == y["n"].null_count() == 50
     assert pl.select(yrdif_days(datetime.date(4000, 2, 28), datetime.date(4000, 3, 1), "ACT/365")).item() == 2
@@ -116,6 +118,8 @@ def test_literal_dates_nulls_and_errors(dates):
         pl.DataFrame({"s": [1], "e": [2]}).select(yrdif("s", "e"))
     with pytest.raises(TypeError, match="basis"):
         yrdif("s", "e", 3)
+    with pytest.raises(TypeError, match="basis_name takes a str, not bytes"):
+        yrdif_polars.basis_name(b"ACT")
     with pytest.raises(pl.exceptions.ComputeError, match="yrdif: end has 2 rows where the others"):
         pl.DataFrame({"s": [0.0] * 3}).select(yrdif("s", pl.Series([0.0, 1.0])))
 

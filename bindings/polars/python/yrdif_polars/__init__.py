@@ -6,7 +6,8 @@
     df.with_columns(t=pl.col("start").yrdif.years(pl.col("end"), basis="ACT/ACT"))
 
 start and end are column names, expressions, or literal dates
-(``datetime.date``, ``datetime.datetime``); their columns may be Date,
+(``datetime.date``, or ``datetime.datetime``: its own calendar date, in
+its own time zone); their columns may be Date,
 Datetime of any unit and time zone (the calendar date in that zone), or
 Float64 date values of the host.  basis is a literal text, read once when
 the expression is built (a text no rule accepts raises ValueError naming
@@ -20,7 +21,8 @@ from pathlib import Path
 import polars as pl
 from polars.plugins import register_plugin_function
 
-from ._internal import basis_code, basis_name
+from ._internal import basis_code
+from ._internal import basis_name as _basis_name
 
 __all__ = ["yrdif", "yrdif_days", "basis_name"]
 
@@ -32,7 +34,9 @@ def _expr(x, arg):
         return x
     if isinstance(x, str):
         return pl.col(x)
-    if isinstance(x, (datetime.date, datetime.datetime)):
+    if isinstance(x, datetime.datetime):  # its own calendar date, in its own time zone
+        return pl.lit(x.date())
+    if isinstance(x, datetime.date):
         return pl.lit(x)
     if isinstance(x, pl.Series):
         return pl.lit(x)
@@ -54,6 +58,14 @@ def _call(function, start, end, basis):
                         f"not {type(basis).__name__}")
     return register_plugin_function(plugin_path=_LIB, function_name=function, args=args,
                                     kwargs={"basis": code}, is_elementwise=True)
+
+
+def basis_name(basis):
+    """The basis a text is read as ('30/360', 'ACT/ACT', 'ACT/360',
+    'ACT/365' or 'AGE'), or None where no rule accepts it."""
+    if not isinstance(basis, str):
+        raise TypeError(f"yrdif: basis_name takes a str, not {type(basis).__name__}")
+    return _basis_name(basis)
 
 
 def yrdif(start, end, basis="AGE"):
