@@ -2,6 +2,7 @@
 yrdif command writes during the run), and its conversions of every input
 type.  Doubles are compared by their bits."""
 import datetime as dt
+import decimal
 import os
 import pickle
 import struct
@@ -52,11 +53,11 @@ JAN_1_2000 = [
     np.datetime64("2000-01-01T23:59:59.999", "ms"), np.datetime64("2000-01-01T01", "h"),
     "2000-01-01", "2000-01-01T18:00", " 2000-01-01 10:00:59.5\r\n", "14610", b"2000-01-01",
     bytearray(b"2000-01-01"),
-    14610, 14610.99, np.int32(14610), np.float32(14610),
+    14610, 14610.99, np.int32(14610), np.float32(14610), decimal.Decimal("14610.5"),
 ]
 NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, pd.NA, "1581-12-31", dt.date(1500, 1, 1),
-           np.datetime64("4000-02-29"), 6589336, -138061.5, np.inf, "+20001-01-01", ".",
-           "2000-13-01", "4000-02-29"]
+           np.datetime64("4000-02-29"), 6589336, -138061.5, np.inf, decimal.Decimal("NaN"),
+           "+20001-01-01", ".", "2000-13-01", "4000-02-29"]
 
 
 @pytest.mark.parametrize("form", JAN_1_2000, ids=repr)

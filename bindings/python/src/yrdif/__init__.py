@@ -46,6 +46,7 @@ month and day.  That calendar has no 29 February in years divisible by
 values are one day per 4000 years behind numpy's day counts.
 """
 import datetime as _dt
+import decimal as _decimal
 import numbers as _numbers
 import sys
 
@@ -175,7 +176,7 @@ def _date_scalar(x, arg):
         return float(_datetimes(np.asarray(x)))
     if isinstance(x, (str, bytes)):
         return float(_texts(np.array([x], dtype=object), arg)[0])
-    if isinstance(x, _numbers.Real):
+    if isinstance(x, (_numbers.Real, _decimal.Decimal)):  # as an Arrow decimal column is
         return float(x)
     if _arrow.is_scalar(x):
         return _arrow.scalar_value(x, arg)
