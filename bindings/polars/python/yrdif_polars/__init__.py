@@ -34,10 +34,8 @@ def _expr(x, arg):
         return x
     if isinstance(x, str):
         return pl.col(x)
-    if isinstance(x, datetime.datetime):  # its own calendar date, in its own time zone
-        return pl.lit(x.date())
-    if isinstance(x, datetime.date):
-        return pl.lit(x)
+    if isinstance(x, datetime.date):  # a datetime: its own calendar date, in its own time zone
+        return pl.lit(x.date() if isinstance(x, datetime.datetime) else x)
     if isinstance(x, pl.Series):
         return pl.lit(x)
     if isinstance(x, float):

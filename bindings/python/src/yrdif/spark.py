@@ -102,10 +102,8 @@ def _column(x, arg):
         return x
     if isinstance(x, str):
         return F.col(x)
-    if isinstance(x, dt.datetime):  # its own calendar date, in its own time zone
-        return F.lit(x.date())
-    if isinstance(x, dt.date):
-        return F.lit(x)
+    if isinstance(x, dt.date):  # a datetime: its own calendar date, in its own time zone
+        return F.lit(x.date() if isinstance(x, dt.datetime) else x)
     raise TypeError(f"{arg} must be a Column, a column's name or a date, not {type(x).__name__}")
 
 
