@@ -279,13 +279,18 @@ fn yrdif_days(inputs: &[Series], kwargs: Kwargs) -> PolarsResult<Series> {
     Ok(named::<Int64Type>(inputs, days, valid, ArrowDataType::Int64))
 }
 
-/// The code of a basis text, or a ValueError naming the text.
+/// The code of a basis text, or a ValueError naming the text (its first 40
+/// characters, as the Python package shows a text).
 #[pyfunction]
 fn basis_code(text: &str) -> PyResult<i32> {
     match basis_of(text) {
-        0 => Err(PyValueError::new_err(format!(
-            "yrdif: no basis is read from '{text}' (30/360, ACT/ACT, ACT/360, ACT/365, AGE)"
-        ))),
+        0 => {
+            let shown: String = text.chars().take(40).collect();
+            let more = if shown.len() < text.len() { "..." } else { "" };
+            Err(PyValueError::new_err(format!(
+                "yrdif: no basis is read from '{shown}'{more} (30/360, ACT/ACT, ACT/360, ACT/365, AGE)"
+            )))
+        }
         c => Ok(c),
     }
 }

@@ -112,8 +112,8 @@ def test_literal_dates_nulls_and_errors(dates):
     assert pl.select(yrdif_days(datetime.date(4000, 2, 28), datetime.date(4000, 3, 1), "ACT/365")).item() == 2
     assert pl.select(yrdif(datetime.date(4000, 2, 29), datetime.date(4000, 3, 1))).item() is None
     assert yrdif_polars.basis_name(" act/360") == "ACT/360" and yrdif_polars.basis_name("x") is None
-    with pytest.raises(ValueError, match="ACT/366"):
-        yrdif("s", "e", "ACT/366")
+    with pytest.raises(ValueError, match="from '" + "é" * 40 + r"'\.\.\. \("):
+        yrdif("s", "e", "é" * 41)
     with pytest.raises(pl.exceptions.ComputeError, match="start 's' is i64"):
         pl.DataFrame({"s": [1], "e": [2]}).select(yrdif("s", "e"))
     with pytest.raises(TypeError, match="basis"):

@@ -57,7 +57,7 @@ JAN_1_2000 = [
 ]
 NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, pd.NA, "1581-12-31", dt.date(1500, 1, 1),
            np.datetime64("4000-02-29"), 6589336, -138061.5, np.inf, decimal.Decimal("NaN"),
-           "+20001-01-01", ".", "2000-13-01", "4000-02-29"]
+           "+20001-01-01", ".", "2000-13-01", "4000-02-29", 10**400, decimal.Decimal("sNaN")]
 
 
 @pytest.mark.parametrize("form", JAN_1_2000, ids=repr)
@@ -168,6 +168,10 @@ def test_numpy_conventions():
     assert m.mask.tolist() == [[False, True], [True, True]] and as_hex(m[0, 0]) == as_hex(want[0])
     assert yrdif.days(np.ma.masked_array(["2000-01-01", "x"], mask=[0, 1]), 15157.0).mask.tolist() \
         == [False, True]
+    if hasattr(getattr(np, "dtypes", None), "StringDType"):  # numpy 2: its NA object a null
+        texts = np.dtypes.StringDType(na_object=None)
+        assert as_hex(yrdif.yrdif(np.array(["2000-01-01", None, "14610.5"], texts), 15157.0,
+                                  np.array(["ACT/365"] * 3, texts))) == as_hex(want)
     out = np.empty(3)
     assert yrdif.yrdif([14610, np.nan, 14610.5], 15157.0, "ACT/365", out=out) is out
     assert as_hex(out) == as_hex(want)

@@ -97,6 +97,8 @@ def _row_codes(a):
     """int32 codes of an array of texts, each distinct text parsed once, each
     element by its own rules (str or bytes); 0 (no result) for a text no
     rule accepts and for None, NaN or NA."""
+    if a.dtype.kind == "T":  # numpy's StringDType: str elements, its NA object for a null
+        a = a.astype(object)
     if a.dtype.kind in "US":
         texts, inverse = np.unique(a.ravel(), return_inverse=True)
         table = np.array([_core.basis_code(t) for t in texts], dtype=np.int32)
@@ -177,7 +179,10 @@ def _date_scalar(x, arg):
     if isinstance(x, (str, bytes)):
         return float(_texts(np.array([x], dtype=object), arg)[0])
     if isinstance(x, (_numbers.Real, _decimal.Decimal)):  # as an Arrow decimal column is
-        return float(x)
+        try:
+            return float(x)
+        except (OverflowError, ValueError):  # past every double, or a signalling NaN: no date
+            return np.nan
     if _arrow.is_scalar(x):
         return _arrow.scalar_value(x, arg)
     raise TypeError(f"{arg}: cannot read a date from {type(x).__name__} {x!r}")
@@ -242,8 +247,10 @@ def date_values(dates, arg="dates"):
     if ndim == 0 and not isinstance(dates, np.ndarray):
         return _date_scalar(dates, arg)
     a = np.asarray(dates)
-    if not isinstance(dates, np.ndarray) and a.dtype.kind in "US":
-        a = np.array(dates, dtype=object)  # a list: each element by its own type
+    if not isinstance(dates, np.ndarray) and a.dtype.kind in "US" or a.dtype.kind == "T":
+        # A list, each element by its own type; numpy's StringDType, its
+        # NA object a null.
+        a = np.array(dates, dtype=object)
     kind = a.dtype.kind
     if kind == "M":
         return _datetimes(a)
@@ -280,7 +287,7 @@ def _unmasked(x):
     mask = np.ma.getmaskarray(x)
     if not mask.any():
         return d
-    d = d.astype(np.float64 if d.dtype.kind in "iuf" else object if d.dtype.kind in "USO"
+    d = d.astype(np.float64 if d.dtype.kind in "iuf" else object if d.dtype.kind in "USOT"
                  else d.dtype)
     d[mask] = None if d.dtype.kind == "O" else np.datetime64("NaT") if d.dtype.kind == "M" \
         else np.nan

@@ -59,8 +59,12 @@ basis_codes <- function(basis) {
   u <- unique(basis)
   codes <- .Call(C_basis_codes, u)
   if (length(basis) == 1 && !is.na(basis) && codes == 0L) {
+    # Its first 40 characters (bytes where it is no valid text), as the
+    # other interfaces show a text.
+    shown <- if (is.na(nchar(basis, allowNA = TRUE))) iconv(basis, "UTF-8", "ASCII", sub = "byte") else basis
+    if (nchar(shown) > 40) shown <- paste0(substr(shown, 1, 40), "...")
     stop(sprintf("basis \"%s\" is not recognised by the YRDIF rules; use '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE'",
-                 basis), call. = FALSE)
+                 shown), call. = FALSE)
   }
   codes[match(basis, u)]
 }

@@ -75,6 +75,7 @@ test_that("bases follow the YRDIF rules; one bad basis is an error", {
   expect_identical(unname(yrdif_basis(c("A/360", "Actual", "act/365 ", "ACT", ""))),
                    c("30/360", "ACT/ACT", "ACT/365", NA, NA))
   expect_error(yrdif(0, 1, "ACT"), "basis \"ACT\" is not recognised")
+  expect_error(yrdif(0, 1, strrep("\u00e9", 41)), paste0(strrep("\u00e9", 40), "\\.\\.\\.\" is not"))
   expect_error(yrdif(0, 1, 5), "must be a character vector")
   expect_identical(yrdif(0, 366, c("ACT/ACT", "bogus", NA)), c(1, NA, NA))
   expect_identical(yrdif(0, 366, NA), NA_real_) # R's plain NA, as for the dates
