@@ -24,8 +24,8 @@ date_values <- function(x, arg) {
     v <- .Call(C_date_texts, x)
     bad <- attr(v, "bad")
     if (length(bad)) {
-      warning(sprintf("`%s`: %d text(s) are no dates and give NA, e.g. \"%s\", which %s",
-                      arg, length(bad), x[bad[1]], attr(v, "problem")), call. = FALSE)
+      warning(sprintf("`%s`: %d text(s) are no dates and give NA, e.g. %s, which %s",
+                      arg, length(bad), shown(x[bad[1]]), attr(v, "problem")), call. = FALSE)
     }
     attributes(v) <- NULL
     return(v)
@@ -52,6 +52,17 @@ basis_texts <- function(basis) {
   basis
 }
 
+# A user's text as messages show it, as the other interfaces do: in
+# quotes, its first 40 characters (then "..."), each byte that is no part
+# of a valid character (or of a text in "bytes" encoding) as <xx>.
+shown <- function(x) {
+  if (Encoding(x) == "bytes" || is.na(nchar(x, allowNA = TRUE))) {
+    x <- iconv(x, "UTF-8", "ASCII", sub = "byte")
+  }
+  if (nchar(x) > 40) x <- paste0(substr(x, 1, 40), "...")
+  sprintf("\"%s\"", x)
+}
+
 # Basis codes of a character vector; one text that no rule accepts is an
 # error, one text per row gives NA for such rows (code 0).
 basis_codes <- function(basis) {
@@ -59,12 +70,8 @@ basis_codes <- function(basis) {
   u <- unique(basis)
   codes <- .Call(C_basis_codes, u)
   if (length(basis) == 1 && !is.na(basis) && codes == 0L) {
-    # Its first 40 characters (bytes where it is no valid text), as the
-    # other interfaces show a text.
-    shown <- if (is.na(nchar(basis, allowNA = TRUE))) iconv(basis, "UTF-8", "ASCII", sub = "byte") else basis
-    if (nchar(shown) > 40) shown <- paste0(substr(shown, 1, 40), "...")
-    stop(sprintf("basis \"%s\" is not recognised by the YRDIF rules; use '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE'",
-                 shown), call. = FALSE)
+    stop(sprintf("basis %s is not recognised by the YRDIF rules; use '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE'",
+                 shown(basis)), call. = FALSE)
   }
   codes[match(basis, u)]
 }

@@ -111,7 +111,8 @@ SEXP C_basis_codes(SEXP texts)
             INTEGER(out)[i] = 0;
             continue;
         }
-        const char *u = Rf_translateCharUTF8(t);
+        /* A text in "bytes" encoding is read as its bytes are. */
+        const char *u = Rf_getCharCE(t) == CE_BYTES ? CHAR(t) : Rf_translateCharUTF8(t);
         INTEGER(out)[i] = tk_basis_utf8(u, strlen(u));
     }
     UNPROTECT(1);

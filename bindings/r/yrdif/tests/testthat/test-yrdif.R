@@ -76,6 +76,10 @@ test_that("bases follow the YRDIF rules; one bad basis is an error", {
                    c("30/360", "ACT/ACT", "ACT/365", NA, NA))
   expect_error(yrdif(0, 1, "ACT"), "basis \"ACT\" is not recognised")
   expect_error(yrdif(0, 1, strrep("\u00e9", 41)), paste0(strrep("\u00e9", 40), "\\.\\.\\.\" is not"))
+  b <- "ACT\xff"
+  Encoding(b) <- "bytes"
+  expect_error(yrdif(0, 1, b), "basis \"ACT<ff>\" is not")
+  expect_warning(yrdif(b, 0), "e.g. \"ACT<ff>\", which is neither")
   expect_error(yrdif(0, 1, 5), "must be a character vector")
   expect_identical(yrdif(0, 366, c("ACT/ACT", "bogus", NA)), c(1, NA, NA))
   expect_identical(yrdif(0, 366, NA), NA_real_) # R's plain NA, as for the dates
