@@ -401,10 +401,18 @@ size_t column(const Options &o, const std::vector<std::string> &header, const st
                         yrdif::shown(name));
         return n - 1;
     }
-    for (size_t i = 0; i < header.size(); i++)
-        if (folded(header[i]) == folded(name))
-            return i;
-    return kNoColumn;
+    size_t found = kNoColumn;
+    for (size_t i = 0; i < header.size(); i++) {
+        if (folded(header[i]) != folded(name))
+            continue;
+        // Two columns of one name: which one is meant is the user's to say.
+        if (found != kNoColumn)
+            usage_error("the header has two columns named " + yrdif::shown(name) + " (columns " +
+                        std::to_string(found + 1) + " and " + std::to_string(i + 1) +
+                        "); rename one");
+        found = i;
+    }
+    return found;
 }
 
 std::string header_list(const std::vector<std::string> &header)

@@ -133,6 +133,8 @@ TEST(Yrdif, Runs)
                                  "n"},
          0, "start,end,yrdif,years,n\n0,365,x,0.9972602739726026,1095\n", "",
          "start,end,yrdif\n0,365,x\n"},
+        {"a column named twice", {"--csv"}, 2, "", "two columns named 'end' (columns 2 and 3); rename one",
+         "start,end,END\n0,1,2\n"},
         {"missing column lists the header", {"--csv", "--end", "until"}, 2, "",
          "no column 'until' (it has 'start', 'end')", "start,end\n0,1\n"},
         {"stray quote names its line", {"--csv"}, 2, "start,end,yrdif\n0,1,0.00273972602739736\n",
