@@ -72,14 +72,22 @@ void date_values_body(char **args, const npy_intp *dims, const npy_intp *steps)
         tk_dates_of_epoch_days((const int64_t *)in, 1, INT64_MIN, (double *)out);
 }
 
-/* Missing dates are NaNs and are compared on purpose; the invalid-operation
- * flag such a comparison raises is no error here, so it is cleared before
- * numpy reads the flags and warns. */
+/* The kernels compare missing dates (NaNs), and convert dates far outside
+ * the calendar that then give the missing value, on purpose: the
+ * invalid-operation and overflow flags they raise are no error here, so
+ * the flags are put back as they were before numpy reads them and warns
+ * (or raises, under np.errstate). */
+struct KernelFlags {
+    fexcept_t before;
+    KernelFlags() { fegetexceptflag(&before, FE_ALL_EXCEPT); }
+    ~KernelFlags() { fesetexceptflag(&before, FE_ALL_EXCEPT); }
+};
+
 template <void (*Body)(char **, const npy_intp *, const npy_intp *)>
 void loop(char **args, const npy_intp *dims, const npy_intp *steps, void *)
 {
+    KernelFlags flags;
     Body(args, dims, steps);
-    feclearexcept(FE_INVALID);
 }
 
 PyUFuncGenericFunction years_funcs[] = {loop<years_body>};
@@ -289,6 +297,7 @@ PyObject *years_date32(PyObject *, PyObject *args)
     }
     int64_t nulls;
     Py_BEGIN_ALLOW_THREADS
+    KernelFlags flags;
     nulls = tk_yrdif_date32(code, (const int32_t *)codes.bytes(),
                             (const int32_t *)s.bytes() + s_off, sv.bytes(), s_off,
                             (const int32_t *)e.bytes() + e_off, ev.bytes(), e_off, (size_t)n,
@@ -296,7 +305,6 @@ PyObject *years_date32(PyObject *, PyObject *args)
                             with_days ? (int64_t *)PyArray_DATA((PyArrayObject *)days) : nullptr,
                             (uint8_t *)PyArray_DATA((PyArrayObject *)valid));
     Py_END_ALLOW_THREADS
-    feclearexcept(FE_INVALID);
     if (nulls == 0) {
         Py_DECREF(valid);
         Py_INCREF(Py_None);
