@@ -239,6 +239,7 @@ def test_arrow_scalars_and_binary_texts():
         assert as_hex(yrdif.yrdif([form, None], 15157.0, [pa.scalar("ACT/ACT")] * 2)) == want + [MISSING]
     assert yrdif.days(pa.scalar(None, pa.date32()), 0.0) is None
     assert yrdif.basis_name(pa.scalar("A/360")) == "30/360"
+    assert yrdif.yrdif(pa.array([0, 1], pa.date32()), 0.0, pa.nulls(2)).null_count == 2
     assert yrdif.yrdif(pa.array([2**64 - 1], pa.uint64()), 0.0).to_pylist() == [None]
     got = yrdif.yrdif(pa.array([b"2000-01-01", None], pa.large_binary()), pa.array([15157.0, 0.0]),
                       pa.array([b"ACT/ACT", b"AGE"], pa.large_binary()))

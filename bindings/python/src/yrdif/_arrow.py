@@ -125,8 +125,9 @@ def codes(basis, n):
         if len(c) != n:
             raise ValueError(f"basis has {len(c)} rows, the dates {n}")
         enc = c.combine_chunks().dictionary_encode()
-        table = np.array([_core.basis_code(t) for t in enc.dictionary.to_pylist()] + [0],
-                         dtype=np.int32)
+        # (A column of Arrow's null type has a dictionary of one null.)
+        table = np.array([0 if t is None else _core.basis_code(t)
+                          for t in enc.dictionary.to_pylist()] + [0], dtype=np.int32)
         idx = enc.indices.fill_null(len(table) - 1).to_numpy(zero_copy_only=False)
         return 0, np.ascontiguousarray(table[idx])
     code = _codes(basis)
