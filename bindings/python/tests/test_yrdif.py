@@ -150,6 +150,8 @@ BAD = [
     (lambda: yrdif.yrdif(D32(), pa().array([0], pa().date32())), ValueError, "start has 2 rows, end 1"),
     (lambda: yrdif.yrdif(D32(), D32(), pa().array([1, 2])), TypeError, "basis: an Arrow column of int64"),
     (lambda: yrdif.yrdif(D32(), pa().array([1, 2], pa().duration("s"))), TypeError, "end: durations"),
+    (lambda: yrdif.yrdif(type("Col", (), {"__arrow_c_array__": lambda self, schema=None: (1, 2)})(),
+                         D32()), TypeError, "start: Col gives no Arrow column"),
     (lambda: yrdif._core.years_date32(5, None, b"\0" * 36, b"\0", 7, b"\0" * 36, None, 7, 2, False),
      ValueError, "start's validity bitmap holds 1"),
 ]

@@ -55,10 +55,12 @@ def chunked(x, arg):
         c = x
     elif isinstance(x, pa.Array):
         c = pa.chunked_array([x], type=x.type)
-    elif hasattr(x, "__arrow_c_stream__"):
-        c = pa.chunked_array(x)
     else:
-        c = pa.chunked_array([pa.array(x)])
+        try:  # another library's column, through the Arrow PyCapsule interface
+            c = pa.chunked_array(x) if hasattr(x, "__arrow_c_stream__") else \
+                pa.chunked_array([pa.array(x)])
+        except (ValueError, TypeError, pa.ArrowException) as err:
+            raise TypeError(f"{arg}: {type(x).__name__} gives no Arrow column: {err}") from err
     return c.cast(c.type.value_type) if pa.types.is_dictionary(c.type) else c
 
 
