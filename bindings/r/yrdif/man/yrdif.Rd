@@ -32,8 +32,8 @@ duration, not a date, and an error.}
 the host's "YRDIF" rules (case and surrounding blanks do not matter, and a
 text is recognised by the tokens it holds, so \code{"Actual"} is
 \code{"ACT/ACT"} and \code{"A/360"} is \code{"30/360"}; see
-\code{yrdif_basis()}); a factor is read as its texts, and \code{NA} is a
-missing basis.}
+\code{yrdif_basis()}); a factor is read as its texts, a text in
+\code{"bytes"} encoding as its bytes, and \code{NA} is a missing basis.}
 }
 \details{
 Arguments of size 1 are recycled; other sizes must match, else an error
