@@ -9,9 +9,11 @@ version has it, 4.1 and later; ``pandas_udf`` before): each executor hands
 whole Arrow batches to the engine's column kernel, DateType columns as
 ``date32`` read in place.  DateType, TimestampType (the date in the
 session's time zone as it is when the column is built or `register` is
-called), TimestampNTZType and DoubleType date values (days from
-1960-01-01) are read; a null in either date gives null, and so does a row
-whose basis no rule accepts.
+called), TimestampNTZType, date values of DoubleType or any other numeric
+type (days from 1960-01-01) and StringType date texts (as the yrdif command
+reads them) are read; a null in either date gives null, and so does a row
+whose basis no rule accepts.  A column of any other type, or a text that is
+no date at all, fails the job with the package's error naming it.
 
 The executors must import this package: run them on the Python that has
 it installed (``spark.pyspark.python``, or ``PYSPARK_PYTHON``, pointing at
