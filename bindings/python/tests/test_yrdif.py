@@ -67,6 +67,9 @@ def test_every_date_form(form):
     got = yrdif.yrdif(form, 15157, "ACT/ACT")
     assert isinstance(got, float) and as_hex(got) == as_hex(want)
     assert as_hex(yrdif.yrdif([form, form], np.array([15157.0]), "ACT/ACT")) == as_hex([want] * 2)
+    if isinstance(form, (str, bytes)):  # numpy's fixed-width texts, the first padded
+        wide = np.array([form, (b" " if isinstance(form, bytes) else " ") * 30 + form])
+        assert as_hex(yrdif.yrdif(wide, 15157, "ACT/ACT")) == as_hex([want] * 2)
     assert yrdif.days(form, "2001-07-01", "ACT/ACT") == 547
 
 
@@ -93,15 +96,16 @@ def test_every_day_of_the_calendar():
     missing = (d < np.datetime64("1582-01-01")) | (d > np.datetime64("20000-12-31")) | lacked
     assert set(as_hex(v[missing])) == {golden.MISSING} and lacked.sum() == 5
     assert (v[~missing] == np.arange(-138061, 6589336)).all()
-    # Units numpy cannot convert to days: those around 1970 that they reach.
-    fine = np.array([-1, 0, 3 * 86400 * 10**12 - 1, np.iinfo(np.int64).min], "M8[ps]")
-    assert as_hex(yrdif.date_values(fine)) == as_hex(yrdif.date_values(fine.astype("M8[ns]")))
+    # Units numpy cannot convert to days, at the edges of the days around 1970.
+    for unit, day in (("ps", 864 * 10**14), ("100fs", 864 * 10**15), ("100000as", 864 * 10**15)):
+        ticks = np.array([-day - 1, -day, -1, 0, day - 1, day, np.iinfo(np.int64).min], f"M8[{unit}]")
+        assert as_hex(yrdif.date_values(ticks)) == as_hex([3651.0, 3652, 3652, 3653, 3653, 3654]) + [MISSING]
     top = np.iinfo(np.int64).max
-    assert as_hex(yrdif.date_values(np.array([-1, 1, top], "M8[3as]"))) == as_hex([3652.0, 3653.0, 3653.0])
     assert as_hex(yrdif.date_values(np.array([-top, top], "M8[7ps]"))) == as_hex([3653.0 - 748, 3653.0 + 747])
-    x, out = d[:10].view(np.int64), np.zeros(10)  # the ufunc's strided inputs and outputs
+    x, out = d[:10].view(np.int64), np.zeros(12)  # the ufunc's strided inputs and outputs
     assert as_hex(yrdif._core.date_values(x[::2])) == as_hex(v[:10:2])
-    assert as_hex(yrdif._core.date_values(x[:5], out=out[::2])) == as_hex(v[:5])
+    assert as_hex(yrdif._core.date_values(x[:5], out=out[:10:2])) == as_hex(v[:5])
+    assert np.count_nonzero(out) == 5  # nothing written beside them
 
 
 def test_broadcasting_series_and_errors():
@@ -110,13 +114,17 @@ def test_broadcasting_series_and_errors():
     grid = yrdif.yrdif(start, end, "ACT/360")
     assert grid.shape == (3, 4)
     assert as_hex(grid) == as_hex([yrdif.yrdif(s, e, "ACT/360") for s in start[:, 0] for e in end])
+    assert yrdif.days(end, end[::-1], "ACT/360").tolist() == \
+        [yrdif.days(a, b, "ACT/360") for a, b in zip(end, end[::-1])]  # strides that differ
     a = pd.Series(pd.to_datetime(["2000-01-01", "2001-01-01"]), index=["x", "y"], name="since")
     b = pd.Series(pd.to_datetime(["2002-01-01", "2003-01-01"]), index=["y", "z"])
     r = yrdif.yrdif(a, b, pd.Series(["ACT/ACT", "nonsense", "AGE"], index=["x", "y", "z"]))
     assert r.name == "since" and list(r.index) == ["x", "y", "z"] and r.isna().all()
     r = yrdif.yrdif(a, b, "ACT/ACT")
     assert as_hex(r.loc[["y"]]) == as_hex([1.0]) and r.loc[["x", "z"]].isna().all()
-    assert str(yrdif.days(a, b).dtype) == "Int64" and yrdif.basis_name("A/360") == "30/360"
+    assert yrdif.days(a, b).astype(object).tolist() == [pd.NA, 365, pd.NA]
+    assert [yrdif.basis_name(b) for b in ("A/360", "act/act", "ACT/360", b"ACT/365", "AGE")] == \
+        list(yrdif.BASES.values())
     assert pickle.loads(pickle.dumps(yrdif._core.years)) is yrdif._core.years
 
 
@@ -134,7 +142,9 @@ BAD = [
     (lambda: yrdif.yrdif(np.arange(2).astype("m8[ns]"), 0), TypeError, "start: durations"),
     (lambda: yrdif.yrdif(dt.timedelta(1), 0), TypeError, "start: timedelta"),
     (lambda: yrdif.yrdif(0, [True]), TypeError, "end: dates are not bools"),
+    (lambda: yrdif.yrdif(pd.Series([True]), 0), TypeError, "start: a date is not a bool"),
     (lambda: yrdif.yrdif(0, [[1], [1, 2]]), ValueError, "end: no array of dates"),
+    (lambda: yrdif.yrdif(["\ud800"], 0), ValueError, "start: '\\ud800' is neither"),
     (lambda: yrdif.yrdif(0, 1, "ACT"), ValueError, "'ACT' is not recognised by the YRDIF rules"),
     (lambda: yrdif.yrdif(0, 1, "é" * 50), ValueError, "'" + "é" * 40 + "'... is not"),
     (lambda: yrdif.yrdif(0, 1, {"AGE"}), TypeError, "basis must be a str, bytes, or an"),
@@ -146,7 +156,7 @@ BAD = [
     (lambda: yrdif.days(0, pd.DataFrame({"a": [1]})), TypeError, "end: a DataFrame is a table"),
     # Arrow columns, where pyarrow is installed.
     (lambda: yrdif.yrdif(pa().array([{"a": 1}] * 2), D32()), TypeError, "start: an Arrow column of struct"),
-    (lambda: yrdif.yrdif(D32(), pa().array(["2000-01-01", "soon"])), ValueError, "end: 'soon' is neither"),
+    (lambda: yrdif.yrdif(D32(), pa().array(["later", "soon"])), ValueError, "end: 'later' is neither"),
     (lambda: yrdif.yrdif(D32(), pa().array([0], pa().date32())), ValueError, "start has 2 rows, end 1"),
     (lambda: yrdif.yrdif(D32(), D32(), pa().array([1, 2])), TypeError, "basis: an Arrow column of int64"),
     (lambda: yrdif.yrdif(D32(), pa().array([1, 2], pa().duration("s"))), TypeError, "end: durations"),
@@ -173,8 +183,8 @@ def test_numpy_conventions():
     m = yrdif.yrdif(np.ma.masked_array([14610.0, 14000.0], mask=[0, 1]),
                     np.ma.masked_array([[15157.0], [15157.0]], mask=[[0], [1]]), "ACT/365")
     assert m.mask.tolist() == [[False, True], [True, True]] and as_hex(m[0, 0]) == as_hex(want[0])
-    assert yrdif.days(np.ma.masked_array(["2000-01-01", "x"], mask=[0, 1]), 15157.0).mask.tolist() \
-        == [False, True]
+    for dates in (["2000-01-01", "x"], np.array(["2000-01-01", "NaT"], "M8[D]")):
+        assert yrdif.days(np.ma.masked_array(dates, mask=[0, 1]), 15157.0).mask.tolist() == [0, 1]
     if hasattr(getattr(np, "dtypes", None), "StringDType"):  # numpy 2: its NA object a null
         texts = np.dtypes.StringDType(na_object=None)
         assert as_hex(yrdif.yrdif(np.array(["2000-01-01", None, "14610.5"], texts), 15157.0,
@@ -182,8 +192,8 @@ def test_numpy_conventions():
     out = np.empty(3)
     assert yrdif.yrdif([14610, np.nan, 14610.5], 15157.0, "ACT/365", out=out) is out
     assert as_hex(out) == as_hex(want)
-    assert as_hex(yrdif.yrdif(0.0, 366.0, ["AGE", b"ACT", bytearray(b"ACT/360")])) == \
-        as_hex([yrdif.yrdif(0.0, 366.0, b) for b in ("AGE", b"ACT", b"ACT/360")])
+    assert as_hex(yrdif.yrdif(0.0, 366.0, ["AGE", b"ACT", bytearray(b"ACT/360"), np.nan, None])) == \
+        as_hex([yrdif.yrdif(0.0, 366.0, b) for b in ("AGE", b"ACT", b"ACT/360")]) + [MISSING] * 2
 
 
 def test_dask_on_a_local_cluster():
@@ -243,9 +253,12 @@ def test_arrow_scalars_and_binary_texts():
     assert yrdif.basis_name(pa.scalar("A/360")) == "30/360"
     assert yrdif.yrdif(pa.array([0, 1], pa.date32()), 0.0, pa.nulls(2)).null_count == 2
     assert yrdif.yrdif(pa.array([2**64 - 1], pa.uint64()), 0.0).to_pylist() == [None]
-    got = yrdif.yrdif(pa.array([b"2000-01-01", None], pa.large_binary()), pa.array([15157.0, 0.0]),
-                      pa.array([b"ACT/ACT", b"AGE"], pa.large_binary()))
-    assert [golden.hexbits(x) for x in got.to_pylist()] == want + [MISSING]
+    got = yrdif.yrdif(pa.array([b"2000-01-01"] * 2 + [None], pa.large_binary()),
+                      pa.array([15157.0] * 3), pa.array([b"ACT/ACT", None, b"AGE"], pa.large_binary()))
+    assert [golden.hexbits(x) for x in got.to_pylist()] == want + [MISSING] * 2
+    got = yrdif.yrdif(pa.array([None], pa.date32()), pa.array([0], pa.date32()))  # one null of one
+    got.validate(full=True)
+    assert got.to_pylist() == [None]
 
 
 def arrow_forms(pa, iso, rng):
@@ -290,6 +303,17 @@ def test_arrow_every_form(cases):
         want = [MISSING if i is None else g.years[i] for i in rows]
         assert [golden.hexbits(x) for x in got.to_pylist()] == want, name
         assert got.null_count == want.count(MISSING), name
+    # The other way round, a start of numpy days or one date32 array against
+    # a chunked end with nulls, the bases a list: years and day counts.
+    s = np.array(g.start, dtype="datetime64[D]")
+    _, chunked_end, rows = arrow_forms(pa, g.end.tolist(), rng)[2]
+    e = np.array([x if i is not None else "NaT" for x, i in zip(g.end, rows)], "datetime64[D]")
+    days = yrdif.days(s, e, g.basis.to_numpy(object)).tolist()  # None where masked
+    for start in (s, pa.array(s).cast(pa.date32())):
+        got = yrdif.yrdif(start, chunked_end, g.basis.tolist())
+        assert [golden.hexbits(x) for x in got.to_pylist()] == \
+            [MISSING if i is None else g.years[i] for i in rows]
+        assert yrdif.days(start, chunked_end, g.basis.tolist()).to_pylist() == days
     series = pd.Series(pd.arrays.ArrowExtensionArray(arrow_forms(pa, g.start.tolist(), rng)[1][1]),
                        index=g.index[::-1])
     got = yrdif.yrdif(series, pd.Series(pd.arrays.ArrowExtensionArray(end), index=g.index[::-1]),

@@ -78,8 +78,7 @@ def basis_code(basis):
         raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
     code = _core.basis_code(basis)
     if code == 0:
-        shown = basis if len(basis) <= 40 else basis[:40]
-        raise ValueError(f"basis {shown!r}{'...' if len(basis) > 40 else ''} is not recognised "
+        raise ValueError(f"basis {basis[:40]!r}{'...' if len(basis) > 40 else ''} is not recognised "
                          f"by the {'YRDIF' if isinstance(basis, str) else 'YRDIF#'} rules")
     return code
 
@@ -195,8 +194,7 @@ def _texts(a, arg):
     values, others, bad, kind = _core.date_texts(np.ascontiguousarray(a))
     if bad >= 0:
         text = a.ravel()[bad]
-        shown = text if len(text) <= 40 else text[:40]
-        raise ValueError(f"{arg}: {shown!r}{'...' if len(text) > 40 else ''} "
+        raise ValueError(f"{arg}: {text[:40]!r}{'...' if len(text) > 40 else ''} "
                          f"{_core.date_text_problem(kind)}")
     if others is not None and others.any():
         values[others] = [_date_scalar(x, arg) for x in np.asarray(a)[others]]
@@ -289,8 +287,7 @@ def _unmasked(x):
         return d
     d = d.astype(np.float64 if d.dtype.kind in "iuf" else object if d.dtype.kind in "USOT"
                  else d.dtype)
-    d[mask] = None if d.dtype.kind == "O" else np.datetime64("NaT") if d.dtype.kind == "M" \
-        else np.nan
+    d[mask] = np.datetime64("NaT") if d.dtype.kind == "M" else np.nan  # NaN: no date, no basis
     return d
 
 

@@ -102,11 +102,8 @@ def values(c, arg):
     pa = pyarrow()
     days = date32(c, arg)
     if days is not None:
-        d = days.cast(pa.int32()).to_numpy(zero_copy_only=False)  # nulls give NaN
-        out = np.full(len(d), np.nan)
-        ok = ~np.isnan(d) if d.dtype.kind == "f" else np.ones(len(d), bool)
-        out[ok] = _core.date_values(d[ok].astype(np.int64))
-        return out
+        d = days.cast(pa.int32()).cast(pa.int64()).fill_null(np.iinfo(np.int64).min)
+        return _core.date_values(d.to_numpy(zero_copy_only=False))  # the least: no date
     if _is_text(pa, c.type):  # str or bytes, each read as a date text
         return date_values(np.asarray(c.to_numpy(zero_copy_only=False), dtype=object), arg)
     # Numbers beyond 2**53 are far outside the calendar: rounded, not refused.
@@ -143,11 +140,10 @@ def _pieces(a, b):
     of either, so that each pair of slices is one chunk of each."""
     bounds = sorted(set(np.cumsum([len(x) for x in a.chunks]).tolist())
                     | set(np.cumsum([len(x) for x in b.chunks]).tolist()) | {0})
-    for lo, hi in zip(bounds, bounds[1:]):
-        if hi > lo:
-            x, y = a.slice(lo, hi - lo), b.slice(lo, hi - lo)
-            yield lo, hi, x.chunk(0) if x.num_chunks == 1 else x.combine_chunks(), \
-                y.chunk(0) if y.num_chunks == 1 else y.combine_chunks()
+    for lo, hi in zip(bounds, bounds[1:]):  # (the bounds are distinct: hi > lo)
+        x, y = a.slice(lo, hi - lo), b.slice(lo, hi - lo)
+        yield lo, hi, x.chunk(0) if x.num_chunks == 1 else x.combine_chunks(), \
+            y.chunk(0) if y.num_chunks == 1 else y.combine_chunks()
 
 
 def evaluate(name, start, end, basis):
@@ -156,7 +152,8 @@ def evaluate(name, start, end, basis):
     start), null where there is no result."""
     pa = pyarrow()
     cols = [chunked(x, arg) if is_arrow(x) else None for x, arg in ((start, "start"), (end, "end"))]
-    n = len(next(c for c in cols if c is not None))
+    first = next(c for c in cols if c is not None)
+    n = len(first)
     for c, arg in zip(cols, ("start", "end")):
         if c is not None and len(c) != n:
             raise ValueError(f"start has {len(cols[0])} rows, end {len(cols[1])}")
@@ -186,7 +183,6 @@ def evaluate(name, start, end, basis):
         chunks = [pa.array(out, type=out_type, mask=none)]
     if not chunks:
         chunks = [pa.array([], out_type)]
-    first = cols[0] if cols[0] is not None else cols[1]
     if isinstance(start if cols[0] is not None else end, pa.ChunkedArray) or first.num_chunks != 1:
         return pa.chunked_array(chunks, type=out_type)
     return chunks[0] if len(chunks) == 1 else pa.concat_arrays(chunks)
