@@ -79,9 +79,13 @@ def test_bad_basis_gives_null_and_constants_are_parsed_once(db):
     db.executemany("insert into t values (?, ?, ?)",
                    [("2000-01-01", f"20{i:02d}-06-30", ("ACT/ACT", "AGE", "bogus")[i % 3])
                     for i in range(40)])
-    per_row = db.execute("select yrdif(a, b, basis) from t").fetchall()
-    const = db.execute("select yrdif(a, b, 'ACT/ACT'), yrdif(a, b), null from t").fetchall()
-    assert [r[0] for r in per_row] == [c[i % 3] for i, c in enumerate(const)]
+    for end in ("b", "'2030-06-30'"):  # a literal beside a column of bases too
+        per_row = db.execute(f"select yrdif(a, {end}, basis) from t").fetchall()
+        const = db.execute(f"select yrdif(a, {end}, 'ACT/ACT'), yrdif(a, {end}), null from t").fetchall()
+        assert [r[0] for r in per_row] == [c[i % 3] for i, c in enumerate(const)]
+    for call in ("yrdif(1)", "yrdif(1, 2, 'AGE', 4)", "yrdif_dv(1)", "yrdif_basis()"):
+        with pytest.raises(sqlite3.OperationalError, match="wrong number of arguments"):
+            db.execute(f"select {call}")
     # Deterministic and innocuous: it may serve in an index and a generated column.
     db.execute("create index ti on t(yrdif(a, b, 'ACT/365'))")
     db.execute("create table g(a, b, y as (yrdif(a, b)))")
