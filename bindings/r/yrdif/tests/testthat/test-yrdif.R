@@ -50,6 +50,8 @@ test_that("every input type of a date reads the same calendar date", {
 test_that("recycling, names and size errors follow vctrs rules", {
   s <- c(a = 14610, b = 0, c = NA)
   expect_identical(names(yrdif(s, 15157)), c("a", "b", "c"))
+  expect_identical(names(yrdif(c(a = 1), 2)), "a")
+  expect_identical(names(yrdif(c(1, 2), c(x = 2, y = 3))), c("x", "y"))  # the end's, where the start has none
   expect_identical(yrdif(s, 15157, c("ACT/ACT", "AGE", "AGE")),
                    c(a = yrdif(14610, 15157, "ACT/ACT"), b = yrdif(0, 15157), c = NA))
   expect_identical(yrdif(numeric(), 1), numeric())
@@ -76,7 +78,9 @@ test_that("bases follow the YRDIF rules; one bad basis is an error", {
   expect_identical(unname(yrdif_basis(c("A/360", "Actual", "act/365 ", "ACT", ""))),
                    c("30/360", "ACT/ACT", "ACT/365", NA, NA))
   expect_error(yrdif(0, 1, "ACT"), "basis \"ACT\" is not recognised")
-  expect_error(yrdif(0, 1, strrep("\u00e9", 41)), paste0(strrep("\u00e9", 40), "\\.\\.\\.\" is not"))
+  for (k in 40:41)  # the first 40 characters, then "..."
+    expect_error(yrdif(0, 1, strrep("\u00e9", k)),
+                 paste0("basis \"", strrep("\u00e9", 40), if (k > 40) "\\.\\.\\.", "\" is not"))
   b <- "ACT\xff"
   Encoding(b) <- "bytes"
   expect_error(yrdif(0, 1, b), "basis \"ACT<ff>\" is not")
