@@ -63,6 +63,12 @@ _EPOCH_ORDINAL = _dt.date(1970, 1, 1).toordinal()
 
 # ---- bases ------------------------------------------------------------------
 
+def _shown(text):
+    """A user's text as messages show it: its first 40 characters, quoted,
+    then "..." where there are more."""
+    return f"{text[:40]!r}{'...' if len(text) > 40 else ''}"
+
+
 def basis_code(basis):
     """The basis code of one text: 1 '30/360', 2 'ACT/ACT', 3 'ACT/360',
     4 'ACT/365', 5 'AGE'.
@@ -78,7 +84,7 @@ def basis_code(basis):
         raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
     code = _core.basis_code(basis)
     if code == 0:
-        raise ValueError(f"basis {basis[:40]!r}{'...' if len(basis) > 40 else ''} is not recognised "
+        raise ValueError(f"basis {_shown(basis)} is not recognised "
                          f"by the {'YRDIF' if isinstance(basis, str) else 'YRDIF#'} rules")
     return code
 
@@ -194,7 +200,7 @@ def _texts(a, arg):
     values, others, bad, kind = _core.date_texts(np.ascontiguousarray(a))
     if bad >= 0:
         text = a.ravel()[bad]
-        raise ValueError(f"{arg}: {text[:40]!r}{'...' if len(text) > 40 else ''} "
+        raise ValueError(f"{arg}: {_shown(text)} "
                          f"{_core.date_text_problem(kind)}")
     if others is not None and others.any():
         values[others] = [_date_scalar(x, arg) for x in np.asarray(a)[others]]

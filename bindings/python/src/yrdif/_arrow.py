@@ -102,7 +102,7 @@ def values(c, arg):
     pa = pyarrow()
     days = date32(c, arg)
     if days is not None:
-        d = days.cast(pa.int32()).cast(pa.int64()).fill_null(np.iinfo(np.int64).min)
+        d = days.cast(pa.int32()).cast(pa.int64()).fill_null(np.iinfo(np.int64).min)  # (no date32 to int64)
         return _core.date_values(d.to_numpy(zero_copy_only=False))  # the least: no date
     if _is_text(pa, c.type):  # str or bytes, each read as a date text
         return date_values(np.asarray(c.to_numpy(zero_copy_only=False), dtype=object), arg)
@@ -140,10 +140,13 @@ def _pieces(a, b):
     of either, so that each pair of slices is one chunk of each."""
     bounds = sorted(set(np.cumsum([len(x) for x in a.chunks]).tolist())
                     | set(np.cumsum([len(x) for x in b.chunks]).tolist()) | {0})
+
+    def one(c, lo, hi):  # a slice within one chunk is that chunk's, uncopied
+        c = c.slice(lo, hi - lo)
+        return c.chunk(0) if c.num_chunks == 1 else c.combine_chunks()
+
     for lo, hi in zip(bounds, bounds[1:]):  # (the bounds are distinct: hi > lo)
-        x, y = a.slice(lo, hi - lo), b.slice(lo, hi - lo)
-        yield lo, hi, x.chunk(0) if x.num_chunks == 1 else x.combine_chunks(), \
-            y.chunk(0) if y.num_chunks == 1 else y.combine_chunks()
+        yield lo, hi, one(a, lo, hi), one(b, lo, hi)
 
 
 def evaluate(name, start, end, basis):
