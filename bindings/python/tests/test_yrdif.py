@@ -123,6 +123,10 @@ def test_broadcasting_series_and_errors():
     r = yrdif.yrdif(a, b, "ACT/ACT")
     assert as_hex(r.loc[["y"]]) == as_hex([1.0]) and r.loc[["x", "z"]].isna().all()
     assert yrdif.days(a, b).astype(object).tolist() == [pd.NA, 365, pd.NA]
+    if hasattr(pd.DatetimeIndex, "as_unit"):  # wall-clock times past int64 (pandas 1: an error)
+        top = np.iinfo(np.int64).max - 5 * 3600 * 10**9
+        edge = pd.Series(np.array([top, -top], "M8[ns]")).dt.tz_localize("UTC").dt.tz_convert("Asia/Tokyo")
+        assert yrdif.days(edge, 0.0, "ACT/ACT").tolist() == [-106752 - 3653, 106752 - 3653]
     assert [yrdif.basis_name(b) for b in ("A/360", "act/act", "ACT/360", b"ACT/365", "AGE")] == \
         list(yrdif.BASES.values())
     assert pickle.loads(pickle.dumps(yrdif._core.years)) is yrdif._core.years
@@ -256,6 +260,14 @@ def test_arrow_scalars_and_binary_texts():
     got = yrdif.yrdif(pa.array([b"2000-01-01"] * 2 + [None], pa.large_binary()),
                       pa.array([15157.0] * 3), pa.array([b"ACT/ACT", None, b"AGE"], pa.large_binary()))
     assert [golden.hexbits(x) for x in got.to_pylist()] == want + [MISSING] * 2
+    # Days past int32 are no dates (Arrow's own cast wraps them round), and
+    # a wall-clock time at int64's bounds keeps its day.
+    top, far = np.iinfo(np.int64).max, (2**32 + 14610) * 86400
+    for t, ticks, want in ((pa.timestamp("s"), far, None), (pa.date64(), far * 1000, None),
+                           (pa.timestamp("ms", "Asia/Tokyo"), -far * 1000, None),
+                           (pa.timestamp("ns", "Asia/Tokyo"), top, -106752),
+                           (pa.timestamp("ns", "America/New_York"), -top, 106753)):
+        assert yrdif.days(pa.array([ticks], t), pa.array([0], pa.date32()), "ACT/ACT").to_pylist() == [want]
     got = yrdif.yrdif(pa.array([None], pa.date32()), pa.array([0], pa.date32()))  # one null of one
     got.validate(full=True)
     assert got.to_pylist() == [None]

@@ -274,7 +274,15 @@ def _series_dates(s, arg):
     pd = _pd()
     dtype = s.dtype
     if isinstance(dtype, pd.DatetimeTZDtype):
-        s = s.dt.tz_localize(None) if isinstance(s, pd.Series) else s.tz_localize(None)
+        def zoned(x):  # a Series' datetime methods, or the Index itself
+            return x.dt if isinstance(x, pd.Series) else x
+
+        if dtype.unit == "ns" and hasattr(zoned(s), "as_unit"):
+            # Within hours of int64's bounds the wall-clock time overflows in
+            # nanoseconds; zones' offsets are whole seconds, so microseconds
+            # floored hold the same day.  (pandas 1 has nanoseconds only.)
+            s = zoned(s).as_unit("us")
+        s = zoned(s).tz_localize(None)
         dtype = s.dtype
     if dtype.kind == "M":
         return _datetimes(s.to_numpy())

@@ -72,6 +72,25 @@ def _is_text(pa, t):
             or getattr(pa.types, "is_binary_view", lambda _: False)(t))
 
 
+_TICKS_A_DAY = {"s": 86_400, "ms": 86_400_000, "us": 86_400_000_000, "ns": 86_400_000_000_000}
+
+
+def _floor(pc, v, k):
+    """v // k of an int64 column, rounded down as days are (Arrow's divide
+    rounds toward zero)."""
+    q = pc.divide(v, k)
+    return pc.subtract(q, pc.cast(pc.less(v, pc.multiply(q, k)), v.type))
+
+
+def _days(pa, pc, ticks, per_day):
+    """date32 days holding int64 ticks since 1970, null where the day is
+    past int32 (Arrow's own cast to date32 wraps those round to days
+    inside it)."""
+    d = _floor(pc, ticks, per_day)
+    inside = pc.and_(pc.greater_equal(d, -2**31), pc.less(d, 2**31))
+    return pc.if_else(inside, d, pa.scalar(None, pa.int64())).cast(pa.int32()).cast(pa.date32())
+
+
 def date32(c, arg):
     """A chunked column of dates as date32 days, or None for a column of
     anything else that can hold dates (numbers, texts, nulls)."""
@@ -81,10 +100,16 @@ def date32(c, arg):
     t = c.type
     if pa.types.is_date32(t):
         return c
-    if pa.types.is_date64(t):  # milliseconds, floored to days as timestamps are
-        return pc.cast(c.cast(pa.timestamp("ms")), pa.date32())
+    if pa.types.is_date64(t):  # milliseconds
+        return _days(pa, pc, c.cast(pa.int64()), _TICKS_A_DAY["ms"])
     if pa.types.is_timestamp(t):  # a zone's rules as Arrow's time zone database holds them
-        return pc.cast(pc.local_timestamp(c) if t.tz else c, pa.date32())
+        if t.tz and t.unit == "ns":
+            # Within hours of int64's bounds the wall-clock time overflows in
+            # nanoseconds; zones' offsets are whole seconds, so microseconds
+            # floored hold the same day.
+            c = _floor(pc, c.cast(pa.int64()), 1000).cast(pa.timestamp("us", t.tz))
+        ticks = pc.local_timestamp(c) if t.tz else c
+        return _days(pa, pc, ticks.cast(pa.int64()), _TICKS_A_DAY[ticks.type.unit])
     if pa.types.is_duration(t):
         raise TypeError(f"{arg}: durations ({t}) are not dates")
     if (pa.types.is_integer(t) or pa.types.is_floating(t) or pa.types.is_decimal(t)
