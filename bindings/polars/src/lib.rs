@@ -73,9 +73,10 @@ enum Dates {
     Values(Vec<f64>),
 }
 
-/// The one length every input is broadcast to.
+/// The one length every input is broadcast to: a literal's one row
+/// stretches to any other length, none included.
 fn length(inputs: &[Series]) -> PolarsResult<usize> {
-    let n = inputs.iter().map(|s| s.len()).max().unwrap_or(0);
+    let n = inputs.iter().map(|s| s.len()).filter(|&n| n != 1).max().unwrap_or(1);
     for (s, arg) in inputs.iter().zip(["start", "end", "basis"]) {
         let name = if s.name().is_empty() { String::new() } else { format!(" '{}'", s.name()) };
         polars_ensure!(s.len() == n || s.len() == 1, ShapeMismatch:
@@ -93,9 +94,10 @@ fn dates(s: &Series, arg: &str) -> PolarsResult<Dates> {
         DataType::Date => Ok(Dates::Days(s.date()?.physical().rechunk().into_owned())),
         // The calendar date of each instant in the column's own time zone:
         // its wall-clock time there, then the day that holds it.
-        DataType::Datetime(_, zone) => {
+        DataType::Datetime(unit, zone) => {
             let mut instants = s.datetime()?.clone();
             if zone.is_some() {
+                instants = zonable(&instants, *unit, zone.clone());
                 let raise = StringChunked::from_slice("".into(), &["raise"]);
                 instants = replace_time_zone(&instants, None, &raise, NonExistent::Raise)?;
             }
@@ -111,6 +113,25 @@ fn dates(s: &Series, arg: &str) -> PolarsResult<Dates> {
             "yrdif: {arg} '{}' is {t}; dates are Date, Datetime or Float64 date values \
              (cast integer days with .cast(pl.Date))", s.name()),
     }
+}
+
+/// Instants whose wall-clock time in a zone Polars can take: milliseconds,
+/// floored (zones' offsets are whole seconds, so each keeps its day), null
+/// past 10^15 ms from 1970 (beyond 30,000 years, outside the calendar).
+/// Polars panics on instants past chrono's years, and a wall-clock time
+/// within hours of int64's bounds overflows in nanoseconds.
+fn zonable(instants: &DatetimeChunked, unit: TimeUnit, zone: Option<TimeZone>) -> DatetimeChunked {
+    let per_ms = match unit {
+        TimeUnit::Nanoseconds => 1_000_000,
+        TimeUnit::Microseconds => 1_000,
+        TimeUnit::Milliseconds => 1,
+    };
+    let ms: Int64Chunked = instants
+        .physical()
+        .iter()
+        .map(|v| v.map(|v| v.div_euclid(per_ms)).filter(|v| v.abs() <= 1_000_000_000_000_000))
+        .collect();
+    ms.with_name(instants.name().clone()).into_datetime(TimeUnit::Milliseconds, zone)
 }
 
 fn values(d: Dates) -> Vec<f64> {

@@ -107,10 +107,16 @@ def test_literal_dates_nulls_and_errors(dates):
         n=yrdif("s", "e", pl.lit(None)),
     )
     assert hexbits(y["a"]) == hexbits(y["b"]) == hexbits(y["t"])
+    assert df.clear().select(yrdif("s", datetime.date(2000, 1, 1))).height == 0  # a literal, no rows
     assert y["a"].is_null().to_list() == df["e"].is_null().to_list()
     assert y["c"].null_count() == y["d"].null_count() == y["n"].null_count() == 50
     assert pl.select(yrdif_days(datetime.date(4000, 2, 28), datetime.date(4000, 3, 1), "ACT/365")).item() == 2
     assert pl.select(yrdif(datetime.date(4000, 2, 29), datetime.date(4000, 3, 1))).item() is None
+    top = 2**63 - 1  # wall-clock times past int64 in nanoseconds, or past Polars' years in ms
+    for unit, want in (("ns", [-106752, 106752]), ("ms", [None, None])):
+        edge = pl.Series([top, -top]).cast(pl.Datetime(unit)).dt.replace_time_zone("UTC")
+        got = pl.select(yrdif_days(edge.dt.convert_time_zone("Asia/Tokyo"), datetime.date(1970, 1, 1), "ACT/ACT"))
+        assert got.to_series().to_list() == want, unit
     assert yrdif_polars.basis_name(" act/360") == "ACT/360" and yrdif_polars.basis_name("x") is None
     with pytest.raises(ValueError, match="from '" + "é" * 40 + r"'\.\.\. \("):
         yrdif("s", "e", "é" * 41)
