@@ -164,6 +164,8 @@ BAD = [
     (lambda: yrdif.yrdif(D32(), pa().array([0], pa().date32())), ValueError, "start has 2 rows, end 1"),
     (lambda: yrdif.yrdif(D32(), D32(), pa().array([1, 2])), TypeError, "basis: an Arrow column of int64"),
     (lambda: yrdif.yrdif(D32(), pa().array([1, 2], pa().duration("s"))), TypeError, "end: durations"),
+    (lambda: yrdif.yrdif(pa().array([0, 1], pa().timestamp("s", "No/Zone")), D32()), ValueError,
+     "start: Cannot locate or parse timezone 'No/Zone'"),
     (lambda: yrdif.yrdif(type("Col", (), {"__arrow_c_array__": lambda self, schema=None: (1, 2)})(),
                          D32()), TypeError, "start: Col gives no Arrow column"),
     (lambda: yrdif._core.years_date32(5, None, b"\0" * 36, b"\0", 7, b"\0" * 36, None, 7, 2, False),
@@ -276,6 +278,7 @@ def test_arrow_scalars_and_binary_texts():
 def arrow_forms(pa, iso, rng):
     """One column of ISO dates in every Arrow form a user meets, each with
     the rows it holds (None where it holds a null instead)."""
+    import pyarrow.compute as pc
     days = pa.array(np.array(iso, dtype="datetime64[D]")).cast(pa.date32())
     n = len(days)
     nulls = rng.random(n) < 0.05
@@ -289,6 +292,7 @@ def arrow_forms(pa, iso, rng):
     return [("date32", days, list(range(n))), ("nulls at an offset", padded, kept),
             ("chunked", chunked, kept), ("date64", holey.cast(pa.date64()), kept),
             ("dictionary-encoded", holey.dictionary_encode(), kept),
+            ("run-end encoded", pc.run_end_encode(holey), kept),
             ("timestamp[s] at 23:00", ts, kept),
             ("timestamp[ms, UTC] in Tokyo's zone, 15:00 UTC",
              pa.array(np.array(iso, dtype="datetime64[D]").astype("datetime64[ms]") -

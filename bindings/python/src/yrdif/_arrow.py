@@ -47,7 +47,8 @@ def scalar_value(x, arg):
 
 def chunked(x, arg):
     """x as a pyarrow ChunkedArray, without copying its buffers (but for a
-    dictionary-encoded column, which is decoded: a Categorical's texts)."""
+    dictionary-encoded or run-end encoded column, which is decoded: a
+    Categorical's texts)."""
     pa = pyarrow()
     if pa is None:
         raise TypeError(f"{arg}: reading an Arrow column needs pyarrow")
@@ -61,6 +62,10 @@ def chunked(x, arg):
                 pa.chunked_array([pa.array(x)])
         except (ValueError, TypeError, pa.ArrowException) as err:
             raise TypeError(f"{arg}: {type(x).__name__} gives no Arrow column: {err}") from err
+    if getattr(pa.types, "is_run_end_encoded", lambda _: False)(c.type):
+        import pyarrow.compute as pc
+
+        c = pc.run_end_decode(c)
     return c.cast(c.type.value_type) if pa.types.is_dictionary(c.type) else c
 
 
@@ -108,7 +113,10 @@ def date32(c, arg):
             # nanoseconds; zones' offsets are whole seconds, so microseconds
             # floored hold the same day.
             c = _floor(pc, c.cast(pa.int64()), 1000).cast(pa.timestamp("us", t.tz))
-        ticks = pc.local_timestamp(c) if t.tz else c
+        try:
+            ticks = pc.local_timestamp(c) if t.tz else c
+        except pa.ArrowInvalid as err:  # a zone Arrow's database lacks
+            raise ValueError(f"{arg}: {err}") from err
         return _days(pa, pc, ticks.cast(pa.int64()), _TICKS_A_DAY[ticks.type.unit])
     if pa.types.is_duration(t):
         raise TypeError(f"{arg}: durations ({t}) are not dates")
