@@ -66,7 +66,7 @@ def test_literal_basis_is_each_rows(dates, values):
     for df in (dates, values):
         for (text,), part in df.group_by("basis"):
             if yrdif_polars.basis_name(text) is None:
-                with pytest.raises(ValueError, match=re.escape(f"no basis is read from '{text}'")):
+                with pytest.raises(ValueError, match=re.escape(f"no basis is read from '{text}' (")):
                     yrdif("s", "e", text)
                 continue
             got = part.select(y=yrdif("s", "e", text), d=pl.col("s").yrdif.days("e", basis=text))
@@ -79,7 +79,8 @@ def test_chunked_sliced_and_every_context(dates):
     every row still gets its own bits."""
     df = dates.with_row_index("i").with_columns(
         s=pl.when(pl.col("i") % 11 == 3).then(None).otherwise("s"),
-        want=pl.when(pl.col("i") % 11 == 3).then(pl.lit(MISSING)).otherwise("want"))
+        e=pl.when(pl.col("i") % 13 == 5).then(None).otherwise("e"),
+        want=pl.when((pl.col("i") % 11 == 3) | (pl.col("i") % 13 == 5)).then(pl.lit(MISSING)).otherwise("want"))
     chunked = pl.concat([df[k:k + 333] for k in range(0, len(df), 333)], rechunk=False)
     assert chunked.n_chunks() > 1
     y = yrdif("s", "e", pl.col("basis"))
@@ -88,6 +89,8 @@ def test_chunked_sliced_and_every_context(dates):
     assert hexbits(chunked[1001:2999].select(y).to_series()) == want[1001:2999]
     big = pl.concat([df] * 301, rechunk=True)[5:]  # one long column, in parts on threads
     assert hexbits(big.select(y).to_series()) == (want * 301)[5:]
+    d = yrdif_days("s", "e", pl.col("basis"))
+    assert big.select(d).to_series().to_list() == (df.select(d).to_series().to_list() * 301)[5:]
     agg = chunked.group_by("basis").agg("i", y=y).explode("i", "y").sort("i")
     assert hexbits(agg["y"]) == want
     assert hexbits(chunked.select(y.over("basis")).to_series()) == want
