@@ -264,12 +264,13 @@ def test_arrow_scalars_and_binary_texts():
     assert [golden.hexbits(x) for x in got.to_pylist()] == want + [MISSING] * 2
     # Days past int32 are no dates (Arrow's own cast wraps them round), and
     # a wall-clock time at int64's bounds keeps its day.
-    top, far = np.iinfo(np.int64).max, (2**32 + 14610) * 86400
-    for t, ticks, want in ((pa.timestamp("s"), far, None), (pa.date64(), far * 1000, None),
-                           (pa.timestamp("ms", "Asia/Tokyo"), -far * 1000, None),
-                           (pa.timestamp("ns", "Asia/Tokyo"), top, -106752),
-                           (pa.timestamp("ns", "America/New_York"), -top, 106753)):
-        assert yrdif.days(pa.array([ticks], t), pa.array([0], pa.date32()), "ACT/ACT").to_pylist() == [want]
+    top, far = np.iinfo(np.int64).max, [(2**32 + 14610) * 86400, -(2**31 + 1) * 86400]
+    for t, ticks, want in ((pa.timestamp("s"), far, [None] * 2),
+                           (pa.date64(), [x * 1000 for x in far], [None] * 2),
+                           (pa.timestamp("ms", "Asia/Tokyo"), [-x * 1000 for x in far], [None] * 2),
+                           (pa.timestamp("ns", "Asia/Tokyo"), [top], [-106752]),
+                           (pa.timestamp("ns", "America/New_York"), [-top], [106753])):
+        assert yrdif.days(pa.array(ticks, t), pa.array([0] * len(ticks), pa.date32()), "ACT/ACT").to_pylist() == want
     got = yrdif.yrdif(pa.array([None], pa.date32()), pa.array([0], pa.date32()))  # one null of one
     got.validate(full=True)
     assert got.to_pylist() == [None]
