@@ -33,6 +33,11 @@ def bits(values):
     return [golden.hexbits(None if v != v else v) for v in values]
 
 
+def counts(values):
+    """Day counts, None for a null (NaN or NA from toPandas, masked from yrdif.days)."""
+    return [None if x is pd.NA or x is np.ma.masked or x != x else int(x) for x in values]
+
+
 @pytest.fixture(scope="module")
 def spark():
     os.environ["PYSPARK_PYTHON"] = sys.executable  # what the executors run
@@ -66,9 +71,7 @@ def test_golden_cases_on_the_cluster(frame):
     s, e = (np.array(g[c], dtype="datetime64[D]") for c in ("start", "end"))
     for k, b in enumerate(literal):
         assert bits(rows[f"b{k}"]) == bits(yrdif.yrdif(s, e, b)), b
-    want = yrdif.days(s, e, "AGE")
-    assert [None if x is pd.NA or x != x else int(x) for x in rows.d] == \
-        [None if m else int(v) for v, m in zip(want.data, want.mask)]
+    assert counts(rows.d) == counts(yrdif.days(s, e, "AGE"))
 
 
 @pytest.mark.parametrize("zone", ["America/New_York", "Asia/Tokyo"])
@@ -95,10 +98,12 @@ def test_spark_sql_date_values_and_bad_bases(spark, frame):
     g, df = frame
     ys.register(spark)
     df.createOrReplaceTempView("golden")
-    sql = spark.sql("select i, yrdif(s, e, basis) as y, yrdif(datediff(s, date '1960-01-01') + 0.5,"
-                    " cast(null as double), 'AGE') as n, yrdif(14610.5, 15157.0D, 'ACT/365') as v"
-                    " from golden").toPandas().sort_values("i")
+    sql = spark.sql("select i, yrdif(s, e, basis) as y, yrdif_days(s, e, basis) as d,"
+                    " yrdif(datediff(s, date '1960-01-01') + 0.5, cast(null as double), 'AGE') as n,"
+                    " yrdif(14610.5, 15157.0D, 'ACT/365') as v from golden").toPandas().sort_values("i")
     assert bits(sql.y) == list(g.years) and sql.n.isna().all()
+    s, e = (np.array(g[c], dtype="datetime64[D]") for c in ("start", "end"))
+    assert counts(sql.d) == counts(yrdif.days(s, e, g.basis.to_numpy(object)))
     assert set(bits(sql.v)) == set(bits([yrdif.yrdif(14610.5, 15157.0, "ACT/365")]))  # a decimal
     values = spark.createDataFrame([(14610.0, 15157.9, "ACT/365"), (float("nan"), 0.0, "AGE"),
                                     (0.0, 1.0, "bogus")], "a double, b double, k string")
@@ -110,8 +115,8 @@ def test_spark_sql_date_values_and_bad_bases(spark, frame):
                        (lambda: ys.yrdif_days(14610, "b"), "start must be a Column")):
         with pytest.raises(TypeError, match=text):
             call()
-    assert bits(r[0] for r in spark.sql("select yrdif(date '2000-02-29', date '2001-02-28')")
-                .collect()) == bits([1.0])  # 'AGE' where SQL leaves the basis out
+    assert bits(r[0] for r in spark.sql("select yrdif(date '2000-01-01', date '2000-07-01')")
+                .collect()) == bits([yrdif.yrdif("2000-01-01", "2000-07-01", "AGE")])  # no basis: 'AGE'
     assert bits(r[0] for r in spark.range(1).select(
         ys.yrdif(dt.datetime(2000, 2, 29, 23, tzinfo=dt.timezone(-dt.timedelta(hours=5))),
                  F.lit(dt.date(2001, 2, 28)))).collect()) == bits([1.0])
