@@ -72,6 +72,7 @@ def test_golden_cases_on_the_cluster(frame):
     for k, b in enumerate(literal):
         assert bits(rows[f"b{k}"]) == bits(yrdif.yrdif(s, e, b)), b
     assert counts(rows.d) == counts(yrdif.days(s, e, "AGE"))
+    assert df.select(ys.yrdif("s", "e"), ys.yrdif_days("s", "e")).columns == ["yrdif(s, e)", "yrdif_days(s, e)"]
 
 
 @pytest.mark.parametrize("zone", ["America/New_York", "Asia/Tokyo"])
