@@ -67,9 +67,10 @@ def test_every_date_form(form):
     got = yrdif.yrdif(form, 15157, "ACT/ACT")
     assert isinstance(got, float) and as_hex(got) == as_hex(want)
     assert as_hex(yrdif.yrdif([form, form], np.array([15157.0]), "ACT/ACT")) == as_hex([want] * 2)
-    if isinstance(form, (str, bytes)):  # numpy's fixed-width texts, the first padded
+    if isinstance(form, (str, bytes)):  # numpy's fixed-width texts, the first padded, either byte order
         wide = np.array([form, (b" " if isinstance(form, bytes) else " ") * 30 + form])
-        assert as_hex(yrdif.yrdif(wide, 15157, "ACT/ACT")) == as_hex([want] * 2)
+        for w in (wide, wide.astype(wide.dtype.newbyteorder())):
+            assert as_hex(yrdif.yrdif(w, 15157, "ACT/ACT")) == as_hex([want] * 2)
     assert yrdif.days(form, "2001-07-01", "ACT/ACT") == 547
 
 
@@ -99,7 +100,9 @@ def test_every_day_of_the_calendar():
     # Units numpy cannot convert to days, at the edges of the days around 1970.
     for unit, day in (("ps", 864 * 10**14), ("100fs", 864 * 10**15), ("100000as", 864 * 10**15)):
         ticks = np.array([-day - 1, -day, -1, 0, day - 1, day, np.iinfo(np.int64).min], f"M8[{unit}]")
-        assert as_hex(yrdif.date_values(ticks)) == as_hex([3651.0, 3652, 3652, 3653, 3653, 3654]) + [MISSING]
+        for t in (ticks, ticks.astype(ticks.dtype.newbyteorder())):  # either byte order
+            assert as_hex(yrdif.date_values(t)) == as_hex([3651.0, 3652, 3652, 3653, 3653, 3654]) + [MISSING]
+        assert as_hex(yrdif.date_values(ticks[5])) == as_hex(3654.0)  # a scalar
     top = np.iinfo(np.int64).max
     assert as_hex(yrdif.date_values(np.array([-top, top], "M8[7ps]"))) == as_hex([3653.0 - 748, 3653.0 + 747])
     x, out = d[:10].view(np.int64), np.zeros(12)  # the ufunc's strided inputs and outputs

@@ -221,7 +221,7 @@ def _datetimes(a):
     ticks = np.asarray(a).view(np.int64)
     # Exact in Python integers (a tick is count units, a day _FINE of them):
     # numpy's own two-step casts overflow for multiples of a unit.
-    days = (ticks.astype(object) * count // _FINE[unit]).astype(np.int64)
+    days = np.asarray(ticks.astype(object) * count // _FINE[unit]).astype(np.int64)  # 0-d too
     days[ticks == np.iinfo(np.int64).min] = np.iinfo(np.int64).min  # NaT stays missing
     return _core.date_values(days)
 
@@ -251,6 +251,8 @@ def date_values(dates, arg="dates"):
     if ndim == 0 and not isinstance(dates, np.ndarray):
         return _date_scalar(dates, arg)
     a = np.asarray(dates)
+    if not a.dtype.isnative:  # the readers in C and the tick arithmetic take native units
+        a = a.astype(a.dtype.newbyteorder("="))
     if not isinstance(dates, np.ndarray) and a.dtype.kind in "US" or a.dtype.kind == "T":
         # A list, each element by its own type; numpy's StringDType, its
         # NA object a null.
