@@ -130,6 +130,9 @@ def test_broadcasting_series_and_errors():
         top = np.iinfo(np.int64).max - 5 * 3600 * 10**9
         edge = pd.Series(np.array([top, -top], "M8[ns]")).dt.tz_localize("UTC").dt.tz_convert("Asia/Tokyo")
         assert yrdif.days(edge, 0.0, "ACT/ACT").tolist() == [-106752 - 3653, 106752 - 3653]
+        far = np.datetime64("15000-01-01T23:00", "s")  # a Timestamp past Python's years
+        for ts in (pd.Timestamp(far), pd.Timestamp(far).tz_localize("Asia/Tokyo")):
+            assert yrdif.days(ts, 0.0) == yrdif.days(far, 0.0)
     assert [yrdif.basis_name(b) for b in ("A/360", "act/act", "ACT/360", b"ACT/365", "AGE")] == \
         list(yrdif.BASES.values())
     assert pickle.loads(pickle.dumps(yrdif._core.years)) is yrdif._core.years
@@ -150,6 +153,7 @@ BAD = [
     (lambda: yrdif.yrdif(dt.timedelta(1), 0), TypeError, "start: timedelta"),
     (lambda: yrdif.yrdif(0, [True]), TypeError, "end: dates are not bools"),
     (lambda: yrdif.yrdif(pd.Series([True]), 0), TypeError, "start: a date is not a bool"),
+    (lambda: yrdif.yrdif(pd.Series([1j]), 0), TypeError, "start: cannot read dates from a Series of complex128"),
     (lambda: yrdif.yrdif(0, [[1], [1, 2]]), ValueError, "end: no array of dates"),
     (lambda: yrdif.yrdif(["\ud800"], 0), ValueError, "start: '\\ud800' is neither"),
     (lambda: yrdif.yrdif(0, 1, "ACT"), ValueError, "'ACT' is not recognised by the YRDIF rules"),

@@ -175,6 +175,10 @@ def _date_scalar(x, arg):
     pd = _pd()
     if pd is not None and (x is pd.NaT or x is pd.NA):
         return np.nan
+    if pd is not None and isinstance(x, pd.Timestamp) and not 1 <= x.year <= 9999:
+        # Past Python's years (pandas 2's units coarser than ns): the day of
+        # its wall-clock time, as for a Series.
+        return float(_datetimes(np.asarray((x.tz_localize(None) if x.tz else x).to_datetime64())))
     if isinstance(x, _dt.datetime):
         x = x.date()  # its own calendar date, in its own time zone
     if isinstance(x, _dt.date):
@@ -290,6 +294,8 @@ def _series_dates(s, arg):
         return _datetimes(s.to_numpy())
     if dtype.kind == "m":
         raise TypeError(f"{arg}: durations ({dtype}) are not dates")
+    if dtype.kind == "c":
+        raise TypeError(f"{arg}: cannot read dates from a Series of {dtype}")
     if dtype.kind in "fiu" or pd.api.types.is_numeric_dtype(dtype) and dtype.kind != "b":
         return s.to_numpy(dtype=np.float64, na_value=np.nan)
     return date_values(s.to_numpy(dtype=object), arg)
