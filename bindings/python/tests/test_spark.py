@@ -75,10 +75,11 @@ def test_golden_cases_on_the_cluster(frame):
     assert df.select(ys.yrdif("s", "e"), ys.yrdif_days("s", "e")).columns == ["yrdif(s, e)", "yrdif_days(s, e)"]
 
 
-@pytest.mark.parametrize("zone", ["America/New_York", "Asia/Tokyo"])
+@pytest.mark.parametrize("zone", ["America/New_York", "Asia/Tokyo", "PST", "GMT+5:30", "-13:33:33", "Z"])
 def test_timestamps_in_the_session_time_zone(spark, frame, zone):
-    """A timestamp is read as its date in the session's time zone (to 2037,
-    the last year of the time zone transitions that Arrow reads)."""
+    """A timestamp is read as its date in the session's time zone, a
+    region's or java.time's other forms (to 2037, the last year of the time
+    zone transitions that Arrow reads)."""
     g, df = frame
     g = g[g.start < "2038"]
     df = df.where(F.col("s") < F.lit(dt.date(2038, 1, 1)))

@@ -28,6 +28,7 @@ import contextlib
 import datetime as dt
 import functools
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -56,13 +57,24 @@ def _batch(name, code, zone, start, end, basis=None):
     if _ARROW_UDF:
         import pyarrow as pa
 
-        start, end = (x.cast(pa.timestamp(x.type.unit, tz=zone))
-                      if pa.types.is_timestamp(x.type) and x.type.tz else x for x in (start, end))
+        start, end = (_local(pa, x, zone) if pa.types.is_timestamp(x.type) and x.type.tz else x
+                      for x in (start, end))
         return fn(start, end, text)
     import pandas as pd
 
     out = fn(start, end, text)
     return out if name == "years" else pd.Series(out, dtype="Int64")
+
+
+def _local(pa, x, zone):
+    """Instants as the package reads them in the session's time zone: in a
+    region's zone, or as wall-clock times at a fixed offset of seconds."""
+    if isinstance(zone, str):
+        return x.cast(pa.timestamp(x.type.unit, tz=zone))
+    import pyarrow.compute as pc
+
+    ticks = zone * {"s": 1, "ms": 10**3, "us": 10**6, "ns": 10**9}[x.type.unit]
+    return pc.add_checked(x.cast(pa.int64()), ticks).cast(pa.timestamp(x.type.unit))
 
 
 @functools.lru_cache(maxsize=None)
@@ -89,12 +101,37 @@ def _udf(name, code, zone):
     return kind(fn, returns)
 
 
+# The short names of zones that Spark, through java.time, takes as time
+# zones (ZoneId.SHORT_IDS), for the region or offset each stands for.
+_SHORT_IDS = {
+    "ACT": "Australia/Darwin", "AET": "Australia/Sydney", "AGT": "America/Argentina/Buenos_Aires",
+    "ART": "Africa/Cairo", "AST": "America/Anchorage", "BET": "America/Sao_Paulo",
+    "BST": "Asia/Dhaka", "CAT": "Africa/Harare", "CNT": "America/St_Johns",
+    "CST": "America/Chicago", "CTT": "Asia/Shanghai", "EAT": "Africa/Addis_Ababa",
+    "ECT": "Europe/Paris", "IET": "America/Indiana/Indianapolis", "IST": "Asia/Kolkata",
+    "JST": "Asia/Tokyo", "MIT": "Pacific/Apia", "NET": "Asia/Yerevan", "NST": "Pacific/Auckland",
+    "PLT": "Asia/Karachi", "PNT": "America/Phoenix", "PRT": "America/Puerto_Rico",
+    "PST": "America/Los_Angeles", "SST": "Pacific/Guadalcanal", "VST": "Asia/Ho_Chi_Minh",
+    "EST": "-05:00", "MST": "-07:00", "HST": "-10:00",
+}
+# A fixed offset as java.time writes one: Z, or +h, +hh, +hh:mm, +hhmm,
+# +hh:mm:ss, +hhmmss (Spark widens +h:mm), alone or after UTC, GMT or UT.
+_OFFSET = re.compile(r"(?:Z|(?:UTC|GMT|UT)?(?:([+-])(\d\d?)(?::?(\d\d))?(?::?(\d\d))?)?)")
+
+
 def _zone(spark=None):
-    """The session's time zone, as timestamps are read."""
+    """The session's time zone, as timestamps are read: a region's name as
+    Arrow knows it, or a fixed offset in seconds east of UTC."""
     from pyspark.sql import SparkSession
 
     spark = spark or SparkSession.getActiveSession()
-    return spark.conf.get("spark.sql.session.timeZone") if spark else "UTC"
+    zone = spark.conf.get("spark.sql.session.timeZone") if spark else "UTC"
+    zone = _SHORT_IDS.get(zone, zone)
+    m = _OFFSET.fullmatch(zone)
+    if not m:
+        return zone
+    sign, h, mi, sec = m.groups()
+    return (-1 if sign == "-" else 1) * (int(h or 0) * 3600 + int(mi or 0) * 60 + int(sec or 0))
 
 
 def _column(x, arg):
