@@ -231,6 +231,9 @@ def test_dask_on_a_local_cluster():
         assert as_hex(got) == as_hex(want)
         days = client.compute(yrdif.days(ddf.a, ddf.b, ddf.basis)).result()
         assert days.equals(yrdif.days(frame.a, frame.b, frame.basis))
+        moved = frame.b.set_axis(frame.index + 7)  # other partitions, other rows: aligned
+        got = client.compute(yrdif.days(ddf.a, dd.from_pandas(moved, npartitions=3))).result()
+        assert got.equals(yrdif.days(frame.a, moved))
     with pytest.raises(ValueError, match="'bogus' is not recognised"):
         yrdif.yrdif(ddf.a, ddf.b, "bogus")
 

@@ -22,6 +22,13 @@ def _partition(name, start, end, basis):
     return _series(getattr(_core, name), start, end, basis)
 
 
+def _frame_partition(frame, name, result, others):
+    """One partition of a frame of the Series among start, end and basis
+    (the others, scalars, given), its result named result."""
+    args = {**others, **{k: frame[k] for k in frame.columns}}
+    return _partition(name, args["start"], args["end"], args["basis"]).rename(result)
+
+
 def _dtype(name):
     return np.dtype(np.float64 if name == "years" else np.int64)
 
@@ -40,9 +47,20 @@ def evaluate(name, start, end, basis):
         first = next(x for x in (start, end, basis) if isinstance(x, dd.Series))
         meta = pd.Series([], dtype=_dtype(name) if name == "years" else "Int64",
                          name=first.name)
-        # Each Dask version's own default for aligning the partitions of
-        # several collections (older versions align them; newer ones refuse
-        # to, and need them partitioned alike).
+        cols = {k: x for k, x in zip(("start", "end", "basis"), (start, end, basis))
+                if isinstance(x, dd.Series)}
+        if any(c.divisions != first.divisions for c in cols.values()):
+            # Partitioned differently: one frame of them, aligned on the union
+            # of their indexes as pandas aligns Series.
+            if not all(c.known_divisions for c in cols.values()):
+                raise ValueError("Dask columns partitioned differently, without known divisions, "
+                                 "cannot be aligned: set their index (set_index) or partition "
+                                 "them alike")
+            frame = dd.concat([c.rename(k) for k, c in cols.items()], axis=1)
+            given = {"start": start, "end": end, "basis": basis}
+            return frame.map_partitions(_frame_partition, name, first.name,
+                                        {k: v for k, v in given.items() if k not in cols},
+                                        meta=meta)
         return dd.map_partitions(_partition, name, start, end, basis, meta=meta)
     dtype = _dtype(name)
     block = _years_block if name == "years" else _days_block
