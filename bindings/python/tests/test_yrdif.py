@@ -160,6 +160,7 @@ BAD = [
     (lambda: yrdif.yrdif(0, 1, "é" * 50), ValueError, "'" + "é" * 40 + "'... is not"),
     (lambda: yrdif.yrdif(0, 1, {"AGE"}), TypeError, "basis must be a str, bytes, or an"),
     (lambda: yrdif.yrdif(0, 1, 360), TypeError, "not int"),
+    (lambda: yrdif.basis_name(["AGE"]), TypeError, "basis must be one text, a str or bytes, not list"),
     (lambda: yrdif.yrdif(0, 1, ["AGE", 360]), TypeError, "a row's basis is int 360"),
     (lambda: yrdif.yrdif(0, 1, np.array([360])), TypeError, "not an array of int64"),
     (lambda: yrdif.yrdif(0, [1, 2], out=np.empty(2, np.float32)), TypeError, "float64, not float32"),

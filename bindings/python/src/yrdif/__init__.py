@@ -81,7 +81,7 @@ def basis_code(basis):
     if _arrow.is_scalar(basis):
         basis = basis.as_py()
     if not isinstance(basis, _TEXTS):
-        raise TypeError(_BASIS_TYPES + f", not {type(basis).__name__}")
+        raise TypeError(f"basis must be one text, a str or bytes, not {type(basis).__name__}")
     code = _core.basis_code(basis)
     if code == 0:
         raise ValueError(f"basis {_shown(basis)} is not recognised "
