@@ -47,8 +47,8 @@ def evaluate(name, start, end, basis):
         first = next(x for x in (start, end, basis) if isinstance(x, dd.Series))
         meta = pd.Series([], dtype=_dtype(name) if name == "years" else "Int64",
                          name=first.name)
-        cols = {k: x for k, x in zip(("start", "end", "basis"), (start, end, basis))
-                if isinstance(x, dd.Series)}
+        args = dict(zip(("start", "end", "basis"), (start, end, basis)))
+        cols = {k: x for k, x in args.items() if isinstance(x, dd.Series)}
         if any(c.divisions != first.divisions for c in cols.values()):
             # Partitioned differently: one frame of them, aligned on the union
             # of their indexes as pandas aligns Series.
@@ -57,10 +57,8 @@ def evaluate(name, start, end, basis):
                                  "cannot be aligned: set their index (set_index) or partition "
                                  "them alike")
             frame = dd.concat([c.rename(k) for k, c in cols.items()], axis=1)
-            given = {"start": start, "end": end, "basis": basis}
-            return frame.map_partitions(_frame_partition, name, first.name,
-                                        {k: v for k, v in given.items() if k not in cols},
-                                        meta=meta)
+            others = {k: x for k, x in args.items() if k not in cols}
+            return frame.map_partitions(_frame_partition, name, first.name, others, meta=meta)
         return dd.map_partitions(_partition, name, start, end, basis, meta=meta)
     dtype = _dtype(name)
     block = _years_block if name == "years" else _days_block
