@@ -237,6 +237,8 @@ def test_dask_on_a_local_cluster():
         assert got.equals(yrdif.days(frame.a, moved))
     with pytest.raises(ValueError, match="'bogus' is not recognised"):
         yrdif.yrdif(ddf.a, ddf.b, "bogus")
+    with pytest.raises(TypeError, match="end: a whole ndarray beside Dask Series cannot be split"):
+        yrdif.yrdif(ddf.a, end, "AGE")
 
 
 def test_readme_examples():

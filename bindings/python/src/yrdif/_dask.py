@@ -49,6 +49,12 @@ def evaluate(name, start, end, basis):
                          name=first.name)
         args = dict(zip(("start", "end", "basis"), (start, end, basis)))
         cols = {k: x for k, x in args.items() if isinstance(x, dd.Series)}
+        for k, x in args.items():
+            # A whole array or list would reach every partition: it lines up
+            # with none of them.
+            if k not in cols and not isinstance(x, (str, bytes, bytearray)) and np.ndim(x) != 0:
+                raise TypeError(f"{k}: a whole {type(x).__name__} beside Dask Series cannot be split "
+                                "into their partitions: pass a Dask Series, or one value")
         if any(c.divisions != first.divisions for c in cols.values()):
             # Partitioned differently: one frame of them, aligned on the union
             # of their indexes as pandas aligns Series.
