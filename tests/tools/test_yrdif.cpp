@@ -33,10 +33,11 @@ struct Case {
 // Runs the command with the case's input on standard input (or from
 // `from`, e.g. a directory) and standard output to a file (or to `to`, e.g.
 // /dev/full), and checks its status, standard output and standard error.
+// Names of this process's own, so that test runs side by side do not mix.
+const std::string dir = ::testing::TempDir() + "yrdif_" + std::to_string(getpid()) + "_";
+
 void check(const Case &c)
 {
-    // Names of this process's own, so that test runs side by side do not mix.
-    const std::string dir = ::testing::TempDir() + "yrdif_" + std::to_string(getpid()) + "_";
     std::ofstream(dir + "in", std::ios::binary) << c.input;
     std::ofstream(dir + "out", std::ios::trunc).flush();
     std::string cmd = "'" TK_YRDIF_PATH "'";
@@ -160,7 +161,8 @@ TEST(Yrdif, Runs)
            "2 of 2 rows have no result; 2 not shown", "start,end\n.,1\n.,2\n"});
     EXPECT_EQ(slurp(errors), "<stdin>:2: start: the start date is missing\n"
                              "<stdin>:3: start: the start date is missing\n");
-    std::remove(errors.c_str());
+    for (const auto &f : {errors, dir + "in", dir + "out", dir + "err"})
+        std::remove(f.c_str());
 }
 
 } // namespace
