@@ -208,6 +208,7 @@ def test_numpy_conventions():
     assert as_hex(out) == as_hex(want)
     assert as_hex(yrdif.yrdif(0.0, 366.0, ["AGE", b"ACT", bytearray(b"ACT/360"), np.nan, None])) == \
         as_hex([yrdif.yrdif(0.0, 366.0, b) for b in ("AGE", b"ACT", b"ACT/360")]) + [MISSING] * 2
+    assert as_hex(yrdif.yrdif(0.0, 366.0, np.full(2, np.nan))) == [MISSING] * 2  # an empty CSV column
 
 
 def test_dask_on_a_local_cluster():

@@ -102,7 +102,7 @@ def _row_codes(a):
     """int32 codes of an array of texts, each distinct text parsed once, each
     element by its own rules (str or bytes); 0 (no result) for a text no
     rule accepts and for None, NaN or NA."""
-    if a.dtype.kind == "T":  # numpy's StringDType: str elements, its NA object for a null
+    if a.dtype.kind in "Tf":  # StringDType: its NA object a null; numbers: NaN no basis
         a = a.astype(object)
     if a.dtype.kind in "US":
         texts, inverse = np.unique(a.ravel(), return_inverse=True)
@@ -411,7 +411,8 @@ def yrdif(start, end, basis="AGE", *, out=None):
         '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE' as the host reads
         them: ``str`` by the "YRDIF" rules, ``bytes`` by the "YRDIF#"
         rules.  One text that no rule accepts raises ``ValueError``; with
-        one text per row such a row is missing.
+        one text per row such a row is missing, as is a row whose basis is
+        None, NaN or NA.
     out : numpy.ndarray of float64, optional
         Where to write the result, as a ufunc's ``out=`` (numpy inputs).
 
