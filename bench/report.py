@@ -36,17 +36,28 @@ def run(binary, reps, min_time):
 
 
 def machine(context):
-    cpu = platform.processor() or "x86_64"
+    """The processor, and the vectors the column kernel runs on there (the
+    variant column.cpp chooses by the same flags): its figures, and the
+    ratios against the plain expression, depend on them."""
+    cpu, family, flags = platform.processor() or "x86_64", "?", set()
     try:
         with open("/proc/cpuinfo") as f:
             for line in f:
-                if line.startswith("model name"):
-                    cpu = line.split(":", 1)[1].strip()
+                key, _, value = line.partition(":")
+                key = key.strip()
+                if key == "model name":
+                    cpu = value.strip()
+                elif key == "cpu family":
+                    family = value.strip()
+                elif key == "flags":
+                    flags = set(value.split())
                     break
     except OSError:
         pass
-    return "%s, %d CPUs at %s MHz (as reported), %s" % (
-        cpu, context.get("num_cpus", 0), context.get("mhz_per_cpu", "?"),
+    vectors = ("AVX-512" if {"avx512f", "avx512dq", "avx512vl"} <= flags else
+               "AVX2" if {"avx2", "fma"} <= flags else "SSE2")
+    return "%s (family %s), %d CPUs at %s MHz (as reported), the column kernel on %s, %s" % (
+        cpu, family, context.get("num_cpus", 0), context.get("mhz_per_cpu", "?"), vectors,
         time.strftime("%Y-%m-%d", time.gmtime()))
 
 
@@ -72,7 +83,8 @@ def main():
              "The fastest of %d repetitions run in random interleaved order, every ratio from one"
              " run on one machine: %s."
              % (a.repetitions, machine(ctx)),
-             "Regenerate with `bash scripts/bench` (it rewrites this file).", ""]
+             "Regenerate with `bash scripts/bench%s` (it rewrites this file)."
+             % ("" if a.out in (None, "BENCHMARKS.md") else " --out " + a.out), ""]
 
     lines += ["## YRDIF through the entry point against QuantLib", "",
               "Time per evaluation (basis text parsed on every call) against the peer",
