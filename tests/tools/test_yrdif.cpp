@@ -143,6 +143,7 @@ TEST(Yrdif, Runs)
         {"stray quote names its line", {"--csv"}, 2, "start,end,yrdif\n0,1,0.00273972602739736\n",
          "<stdin>:3: a quoted field opened here is not closed", "start,end\n0,1\n\"0,1\n0,2\n"},
         {"directory on standard input", {"--csv"}, 2, "", "cannot read the input", "", "/tmp"},
+        {"UTF-16 input", {"--csv"}, 2, "", "<stdin> is UTF-16 text", "\xFF\xFE" "s"},
         {"full device: result", {"0", "1"}, 2, "", "cannot write the output", "", "", "/dev/full"},
         {"full device: CSV", {"--csv"}, 2, "", "cannot write", "start,end\n0,1\n", "", "/dev/full"},
         {"full device: --errors", {"--csv", "--errors", "/dev/full"}, 2, "start,end,yrdif\n.,1,\n",
