@@ -93,7 +93,12 @@ evaluate <- function(routine, start, end, basis) {
   s <- date_values(start, "start")
   e <- date_values(end, "end")
   out <- .Call(routine, s, e, basis_codes(basis))
-  if (!is.null(names(start)) && length(start) == n) {
+  # As in R's arithmetic: an array's dim and dimnames, else the names.
+  like <- Find(function(x) !is.null(dim(x)) && length(x) == n, list(start, end))
+  if (!is.null(like)) {
+    dim(out) <- dim(like)
+    dimnames(out) <- dimnames(like)
+  } else if (!is.null(names(start)) && length(start) == n) {
     names(out) <- names(start)
   } else if (!is.null(names(end)) && length(end) == n) {
     names(out) <- names(end)

@@ -53,7 +53,8 @@ year fraction was formed from.
 \code{yrdif()}: a double vector, \code{NA} where the host has no result (a
 missing date, a date outside the calendar, a row whose basis no rule
 accepts).  \code{yrdif_days()}: an integer vector, \code{NA} likewise.
-The names of \code{start} (else of \code{end}) are kept.
+As in R's arithmetic, an array's \code{dim} and \code{dimnames} are
+kept, else the names of \code{start} (else of \code{end}).
 \code{yrdif_basis()}: the basis names, \code{NA} where no rule accepts the
 text.  A single basis that no rule accepts is an error.
 }

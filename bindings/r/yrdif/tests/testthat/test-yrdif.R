@@ -52,6 +52,8 @@ test_that("recycling, names and size errors follow vctrs rules", {
   expect_identical(names(yrdif(s, 15157)), c("a", "b", "c"))
   expect_identical(names(yrdif(c(a = 1), 2)), "a")
   expect_identical(names(yrdif(c(1, 2), c(x = 2, y = 3))), c("x", "y"))  # the end's, where the start has none
+  m <- matrix(c(14610, 14611, 0, NA), 2, dimnames = list(c("a", "b"), NULL))
+  expect_identical(yrdif_days(15157, m), array(yrdif_days(15157, c(m)), dim(m), dimnames(m)))  # as m - 1 keeps it
   expect_identical(yrdif(s, 15157, c("ACT/ACT", "AGE", "AGE")),
                    c(a = yrdif(14610, 15157, "ACT/ACT"), b = yrdif(0, 15157), c = NA))
   expect_identical(yrdif(numeric(), 1), numeric())
