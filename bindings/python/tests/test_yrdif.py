@@ -170,6 +170,8 @@ BAD = [
     (lambda: yrdif.yrdif(pa().array([{"a": 1}] * 2), D32()), TypeError, "start: an Arrow column of struct"),
     (lambda: yrdif.yrdif(D32(), pa().array(["later", "soon"])), ValueError, "end: 'later' is neither"),
     (lambda: yrdif.yrdif(D32(), pa().array([0], pa().date32())), ValueError, "start has 2 rows, end 1"),
+    (lambda: yrdif.yrdif(np.zeros(3), D32()), ValueError, "start has 3 rows, end 2"),
+    (lambda: yrdif.yrdif(D32(), D32(), ["AGE"] * 3), ValueError, "basis has 3 rows, the dates 2"),
     (lambda: yrdif.yrdif(D32(), D32(), pa().array([1, 2])), TypeError, "basis: an Arrow column of int64"),
     (lambda: yrdif.yrdif(D32(), pa().array([1, 2], pa().duration("s"))), TypeError, "end: durations"),
     (lambda: yrdif.yrdif(pa().array([0, 1], pa().timestamp("s", "No/Zone")), D32()), ValueError,

@@ -165,7 +165,16 @@ def codes(basis, n):
     code = _codes(basis)
     if np.ndim(code) == 0:
         return int(code), None
+    _rows(code, "basis", n, "the dates")
     return 0, np.ascontiguousarray(np.broadcast_to(code, (n,)), dtype=np.int32)
+
+
+def _rows(x, arg, n, column):
+    """Refuses an argument beside an Arrow column of n rows that is neither
+    one value nor n of them, naming both as the columns' own check does."""
+    if np.ndim(x) > 1 or np.size(x) not in (1, n):
+        has = f"shape {np.shape(x)}" if np.ndim(x) > 1 else f"{np.size(x)} rows"
+        raise ValueError(f"{arg} has {has}, {column} {n}")
 
 
 def _pieces(a, b):
@@ -212,6 +221,8 @@ def evaluate(name, start, end, basis):
 
         s = values(cols[0], "start") if cols[0] is not None else date_values(start, "start")
         e = values(cols[1], "end") if cols[1] is not None else date_values(end, "end")
+        other = 1 if cols[0] is not None else 0  # the one that is no Arrow column
+        _rows((s, e)[other], ("start", "end")[other], n, ("start", "end")[1 - other])
         ufunc = _core.years if name == "years" else _core.days
         out = ufunc(s, e, code if per_row is None else per_row)
         out = np.broadcast_to(out, (n,))
