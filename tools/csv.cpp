@@ -51,6 +51,7 @@ bool CsvReader::next()
     if (!started_) {
         started_ = true;
         bom_ = peek(0) == 0xEF && peek(1) == 0xBB && peek(2) == 0xBF;
+        utf16_ = (peek(0) == 0xFF && peek(1) == 0xFE) || (peek(0) == 0xFE && peek(1) == 0xFF);
         pos_ += bom_ ? 3 : 0;
     }
     if (!error_.empty() || peek(0) < 0)

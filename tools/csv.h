@@ -41,6 +41,9 @@ public:
     // Whether the input began with a UTF-8 byte order mark, which the
     // first record does not hold (so a quoted first field is quoted).
     bool bom() const { return bom_; }
+    // Whether it began with a UTF-16 byte order mark (FF FE or FE FF): a
+    // spreadsheet's "Unicode text", two bytes a character, not UTF-8.
+    bool utf16() const { return utf16_; }
 
 private:
     int peek(size_t k); // byte at pos_ + k, or -1 at the end of the input
@@ -50,7 +53,7 @@ private:
     char delim_;
     std::string buf_;
     size_t pos_ = 0;
-    bool eof_ = false, started_ = false, bom_ = false;
+    bool eof_ = false, started_ = false, bom_ = false, utf16_ = false;
     int64_t next_line_ = 1, line_ = 0, error_line_ = 0;
     std::string raw_, values_, line_end_, error_;
     std::vector<std::pair<size_t, size_t>> bounds_;

@@ -515,10 +515,7 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
     if (!have_row)
         input_error(file == "-" ? "the CSV input is empty: it needs a header row"
                                 : file + " is empty: it needs a header row");
-    // A spreadsheet's "Unicode text" is UTF-16: a byte order mark of FF FE
-    // (or FE FF), then two bytes a character, which no column name matches.
-    const std::string_view first_field = csv.fields() ? csv.field(0) : std::string_view();
-    if (first_field.starts_with("\xFF\xFE") || first_field.starts_with("\xFE\xFF"))
+    if (csv.utf16()) // no column name would match its two bytes a character
         input_error(source + " is UTF-16 text (it starts with a UTF-16 byte order mark); yrdif reads "
                              "UTF-8: convert it first, e.g. iconv -f UTF-16 -t UTF-8");
     std::vector<std::string> header;
