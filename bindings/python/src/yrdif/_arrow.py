@@ -221,8 +221,9 @@ def evaluate(name, start, end, basis):
 
         s = values(cols[0], "start") if cols[0] is not None else date_values(start, "start")
         e = values(cols[1], "end") if cols[1] is not None else date_values(end, "end")
-        other = 1 if cols[0] is not None else 0  # the one that is no Arrow column
-        _rows((s, e)[other], ("start", "end")[other], n, ("start", "end")[1 - other])
+        for x, c, arg, column in ((s, cols[0], "start", "end"), (e, cols[1], "end", "start")):
+            if c is None:  # the one that is no Arrow column
+                _rows(x, arg, n, column)
         ufunc = _core.years if name == "years" else _core.days
         out = ufunc(s, e, code if per_row is None else per_row)
         out = np.broadcast_to(out, (n,))
