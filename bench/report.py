@@ -54,7 +54,8 @@ def machine(context):
                     break
     except OSError:
         pass
-    vectors = ("AVX-512" if {"avx512f", "avx512dq", "avx512vl"} <= flags else
+    vectors = ("SSE2" if "popcnt" not in flags else
+               "AVX-512" if {"avx512f", "avx512dq", "avx512vl"} <= flags else
                "AVX2" if {"avx2", "fma"} <= flags else "SSE2")
     return "%s (family %s), %d CPUs at %s MHz (as reported), the column kernel on %s, %s" % (
         cpu, family, context.get("num_cpus", 0), context.get("mhz_per_cpu", "?"), vectors,
