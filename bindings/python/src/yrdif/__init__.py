@@ -141,8 +141,8 @@ def _codes(basis):
     if isinstance(basis, _TEXTS) or _arrow.is_scalar(basis):
         return np.int32(basis_code(basis))
     pd = _pd()
-    if pd is not None and isinstance(basis, (pd.Series, pd.Index)):
-        return _row_codes(basis.to_numpy(dtype=object))
+    if pd is not None and isinstance(basis, (pd.Series, pd.Index, pd.api.extensions.ExtensionArray)):
+        return _row_codes(basis.to_numpy(dtype=object))  # Categorical, StringArray, ...: NA no basis
     if isinstance(basis, np.ndarray):
         return _row_codes(basis)
     if isinstance(basis, (list, tuple)):
@@ -410,9 +410,11 @@ def yrdif(start, end, basis="AGE", *, out=None):
     basis : str, bytes or array-like of them, default "AGE"
         '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE' as the host reads
         them: ``str`` by the "YRDIF" rules, ``bytes`` by the "YRDIF#"
-        rules.  One text that no rule accepts raises ``ValueError``; with
-        one text per row such a row is missing, as is a row whose basis is
-        None, NaN or NA.
+        rules.  One per row in a list, a numpy array, a pandas Series,
+        Index or array (a Categorical, a StringArray) or an Arrow column.
+        One text that no rule accepts raises ``ValueError``; with one text
+        per row such a row is missing, as is a row whose basis is None,
+        NaN or NA.
     out : numpy.ndarray of float64, optional
         Where to write the result, as a ufunc's ``out=`` (numpy inputs).
 
