@@ -109,9 +109,16 @@ fn dates(s: &Series, arg: &str) -> PolarsResult<Dates> {
             let f = s.cast(&DataType::Float64)?;
             Ok(Dates::Values(f.f64()?.iter().map(|v| v.unwrap_or(f64::NAN)).collect()))
         }
-        t => polars_bail!(InvalidOperation:
-            "yrdif: {arg} '{}' is {t}; dates are Date, Datetime or Float64 date values \
-             (cast integer days with .cast(pl.Date))", s.name()),
+        t => {
+            // What a user with such a column most likely means.
+            let hint = match t {
+                DataType::String => " (parse texts with .str.to_date())",
+                t if t.is_integer() => " (cast integer days with .cast(pl.Date))",
+                _ => "",
+            };
+            polars_bail!(InvalidOperation:
+                "yrdif: {arg} '{}' is {t}; dates are Date, Datetime or Float64 date values{hint}", s.name())
+        }
     }
 }
 

@@ -123,8 +123,10 @@ def test_literal_dates_nulls_and_errors(dates):
     assert yrdif_polars.basis_name(" act/360") == "ACT/360" and yrdif_polars.basis_name("x") is None
     with pytest.raises(ValueError, match="from '" + "é" * 40 + r"'\.\.\. \("):
         yrdif("s", "e", "é" * 41)
-    with pytest.raises(pl.exceptions.ComputeError, match="start 's' is i64"):
-        pl.DataFrame({"s": [1], "e": [2]}).select(yrdif("s", "e"))
+    for s, hint in ((1, r"i64; .* values \(cast integer days with \.cast\(pl\.Date\)\)"),
+                    ("2000-01-01", r"str; .* values \(parse texts with \.str\.to_date\(\)\)"), (True, r"bool; .* values(?! \()")):
+        with pytest.raises(pl.exceptions.ComputeError, match="start 's' is " + hint):
+            pl.DataFrame({"s": [s], "e": [2.0]}).select(yrdif("s", "e"))
     with pytest.raises(TypeError, match="basis"):
         yrdif("s", "e", 3)
     with pytest.raises(TypeError, match="basis_name takes a str, not bytes"):
