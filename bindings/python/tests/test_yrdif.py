@@ -52,7 +52,7 @@ JAN_1_2000 = [
     pd.Timestamp("2000-01-01 23:30", tz="America/New_York"), np.datetime64("2000-01-01"),
     np.datetime64("2000-01-01T23:59:59.999", "ms"), np.datetime64("2000-01-01T01", "h"),
     "2000-01-01", "2000-01-01T18:00", " 2000-01-01 10:00:59.5\r\n", "14610", b"2000-01-01",
-    bytearray(b"2000-01-01"),
+    bytearray(b"2000-01-01"), pd.Period("2000-01-01 23:59", "min"),
     14610, 14610.99, np.int32(14610), np.float32(14610), decimal.Decimal("14610.5"),
 ]
 NO_DATE = [None, np.nan, np.datetime64("NaT"), pd.NaT, pd.NA, "1581-12-31", dt.date(1500, 1, 1),
@@ -126,6 +126,8 @@ def test_broadcasting_series_and_errors():
     r = yrdif.yrdif(a, b, "ACT/ACT")
     assert as_hex(r.loc[["y"]]) == as_hex([1.0]) and r.loc[["x", "z"]].isna().all()
     assert yrdif.days(a, b).astype(object).tolist() == [pd.NA, 365, pd.NA]
+    days = pd.Series(pd.period_range("1999-12-31", periods=3, freq="D")).where(lambda p: p.dt.day != 1)
+    assert yrdif.days(days, 0.0, "ACT/ACT").astype(object).tolist() == [-14609, pd.NA, -14611]  # that day
     if hasattr(pd.DatetimeIndex, "as_unit"):  # wall-clock times past int64 (pandas 1: an error)
         top = np.iinfo(np.int64).max - 5 * 3600 * 10**9
         edge = pd.Series(np.array([top, -top], "M8[ns]")).dt.tz_localize("UTC").dt.tz_convert("Asia/Tokyo")
@@ -154,6 +156,8 @@ BAD = [
     (lambda: yrdif.yrdif(0, [True]), TypeError, "end: dates are not bools"),
     (lambda: yrdif.yrdif(pd.Series([True]), 0), TypeError, "start: a date is not a bool"),
     (lambda: yrdif.yrdif(pd.Series([1j]), 0), TypeError, "start: cannot read dates from a Series of complex128"),
+    (lambda: yrdif.yrdif(0, pd.Series(pd.period_range("2000-01", periods=2, freq="M"))), TypeError,
+     "end: Period('2000-01', 'M') spans 31 days, not one date"),
     (lambda: yrdif.yrdif(0, [[1], [1, 2]]), ValueError, "end: no array of dates"),
     (lambda: yrdif.yrdif(["\ud800"], 0), ValueError, "start: '\\ud800' is neither"),
     (lambda: yrdif.yrdif(0, 1, "ACT"), ValueError, "'ACT' is not recognised by the YRDIF rules"),

@@ -28,8 +28,9 @@ Dates
 -----
 ``datetime.date`` and ``datetime.datetime`` (its own calendar date),
 ``numpy.datetime64`` of any unit and arrays of them, pandas ``Timestamp``,
-``Series`` and ``DatetimeIndex`` (a time zone's own calendar date), and
-plain numbers, read as the host's date values: days from 1960-01-01,
+``Series`` and ``DatetimeIndex`` (a time zone's own calendar date),
+pandas ``Period`` of a day or less (the day that holds it; a longer one is
+a TypeError), and plain numbers, read as the host's date values: days from 1960-01-01,
 fractions allowed.  Texts are read as the ``yrdif`` command reads them:
 ISO 8601 dates ("2000-01-31", "+20000-12-31", "60-01-01" with the year
 widened through the host's default cutoff 1926), optionally with a time
@@ -164,6 +165,19 @@ def _is_duration(x):
     return isinstance(x, (_dt.timedelta, np.timedelta64))
 
 
+def _period_days(p, arg):
+    """Days from 1970-01-01 of pandas Periods (a PeriodArray, NaT the
+    least int64): the day that holds each, which a Period of a day or less
+    has.  A longer one (a week, a month) has no one date: TypeError."""
+    first, last = p.asfreq("D", how="start"), p.asfreq("D", how="end")
+    longer = np.flatnonzero(first.asi8 != last.asi8)
+    if longer.size:
+        i = longer[0]
+        raise TypeError(f"{arg}: {p[i]!r} spans {last.asi8[i] - first.asi8[i] + 1} days, not one "
+                        "date: pass its start_time or end_time")
+    return first.asi8
+
+
 def _date_scalar(x, arg):
     """The date value of one Python object (NaN for missing)."""
     if x is None:
@@ -175,6 +189,8 @@ def _date_scalar(x, arg):
     pd = _pd()
     if pd is not None and (x is pd.NaT or x is pd.NA):
         return np.nan
+    if pd is not None and isinstance(x, pd.Period):
+        return float(_core.date_values(_period_days(pd.array([x]), arg)[0]))
     if pd is not None and isinstance(x, pd.Timestamp) and not 1 <= x.year <= 9999:
         # Past Python's years (pandas 2's units coarser than ns): the day of
         # its wall-clock time, as for a Series.
@@ -292,6 +308,8 @@ def _series_dates(s, arg):
         dtype = s.dtype
     if dtype.kind == "M":
         return _datetimes(s.to_numpy())
+    if isinstance(dtype, pd.PeriodDtype):
+        return _core.date_values(_period_days(s.array, arg))
     if dtype.kind == "m":
         raise TypeError(f"{arg}: durations ({dtype}) are not dates")
     if dtype.kind == "c":
