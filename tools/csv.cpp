@@ -115,4 +115,17 @@ bool CsvReader::next()
     return error_.empty();
 }
 
+std::string csv_field(std::string_view text, char delimiter)
+{
+    if (text.find_first_of(std::string{delimiter, '"', '\n', '\r'}) == std::string_view::npos)
+        return std::string(text);
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    return out + '"';
+}
+
 } // namespace yrdif

@@ -61,4 +61,9 @@ private:
     size_t field_start_ = 0;
 };
 
+// text as one CSV field that the reader reads back as text: in double
+// quotes, each quote doubled, where it holds the delimiter, a quote or a
+// line end; else as it is.
+std::string csv_field(std::string_view text, char delimiter);
+
 } // namespace yrdif

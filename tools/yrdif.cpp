@@ -263,10 +263,13 @@ Options parse_options(int argc, char **argv)
                 usage_error("--delimiter takes one byte other than a quote or a line end, not " +
                             yrdif::shown(d));
             o.delimiter = d[0];
-        } else if (a == "--output-column")
-            csv_only(), o.output_col = value();
-        else if (a == "--days-column")
-            csv_only(), o.days_col = value();
+        } else if (a == "--output-column" || a == "--days-column") {
+            csv_only();
+            std::string &name = a == "--output-column" ? o.output_col : o.days_col;
+            name = value();
+            if (name.empty())
+                usage_error(a + " takes a name, not an empty text");
+        }
         else if (a == "--ragged")
             csv_only(), flag(), o.ragged = true;
         else if (a == "--line-buffered")
@@ -566,9 +569,9 @@ int run_csv(const Options &o, yrdif::Evaluator &ev)
         if (first && !o.no_header) { // the header row, with the new columns
             first = false;
             out.put(csv.raw());
-            out.put(delim + o.output_col);
+            out.put(delim + yrdif::csv_field(o.output_col, o.delimiter));
             if (o.setup.days)
-                out.put(delim + o.days_col);
+                out.put(delim + yrdif::csv_field(o.days_col, o.delimiter));
             out.put(row_end);
             continue;
         }

@@ -132,10 +132,12 @@ TEST(Yrdif, Runs)
         {"a line end is no delimiter", {"--csv", "-d", "\n"}, 2, "", "not '\\x0A'", "a\n"},
         {"output column exists", {"--csv"}, 2, "", "already has a column 'yrdif'; name the output "
          "with --output-column NAME", "start,end,yrdif\n0,1,x\n"},
-        {"output column named", {"--csv", "--output-column", "years", "--days", "--days-column",
-                                 "n"},
-         0, "start,end,yrdif,years,n\n0,365,x,0.9972602739726026,1095\n", "",
+        {"output columns named, quoted where the name needs it", {"--csv", "--output-column", "years",
+                                 "--days", "--days-column", "n, \"days\""},
+         0, "start,end,yrdif,years,\"n, \"\"days\"\"\"\n0,365,x,0.9972602739726026,1095\n", "",
          "start,end,yrdif\n0,365,x\n"},
+        {"an empty column name", {"--csv", "--output-column="}, 2, "", "--output-column takes a name, not "
+         "an empty text", "start,end\n0,1\n"},
         {"a column named twice", {"--csv"}, 2, "", "two columns named 'end' (columns 2 and 3); rename one",
          "start,end,END\n0,1,2\n"},
         {"missing column lists the header", {"--csv", "--end", "until"}, 2, "",
