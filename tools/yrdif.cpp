@@ -283,6 +283,9 @@ Options parse_options(int argc, char **argv)
     }
     if (!o.csv && !o.csv_only_given.empty())
         usage_error(o.csv_only_given.front() + " applies only to CSV mode (--csv)");
+    if (!o.setup.days && std::find(o.csv_only_given.begin(), o.csv_only_given.end(), "--days-column") !=
+                             o.csv_only_given.end())
+        usage_error("--days-column applies only with --days");
     return o;
 }
 

@@ -138,6 +138,8 @@ TEST(Yrdif, Runs)
          "start,end,yrdif\n0,365,x\n"},
         {"an empty column name", {"--csv", "--output-column="}, 2, "", "--output-column takes a name, not "
          "an empty text", "start,end\n0,1\n"},
+        {"a days column without days", {"--csv", "--days-column", "n"}, 2, "", "--days-column applies "
+         "only with --days", "start,end\n0,1\n"},
         {"a column named twice", {"--csv"}, 2, "", "two columns named 'end' (columns 2 and 3); rename one",
          "start,end,END\n0,1,2\n"},
         {"missing column lists the header", {"--csv", "--end", "until"}, 2, "",
