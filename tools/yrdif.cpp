@@ -269,8 +269,7 @@ Options parse_options(int argc, char **argv)
             name = value();
             if (name.empty())
                 usage_error(a + " takes a name, not an empty text");
-        }
-        else if (a == "--ragged")
+        } else if (a == "--ragged")
             csv_only(), flag(), o.ragged = true;
         else if (a == "--line-buffered")
             csv_only(), flag(), o.line_buffered = true;
@@ -283,8 +282,7 @@ Options parse_options(int argc, char **argv)
     }
     if (!o.csv && !o.csv_only_given.empty())
         usage_error(o.csv_only_given.front() + " applies only to CSV mode (--csv)");
-    if (!o.setup.days && std::find(o.csv_only_given.begin(), o.csv_only_given.end(), "--days-column") !=
-                             o.csv_only_given.end())
+    if (!o.setup.days && std::ranges::count(o.csv_only_given, "--days-column"))
         usage_error("--days-column applies only with --days");
     return o;
 }

@@ -124,7 +124,8 @@ def test_literal_dates_nulls_and_errors(dates):
     with pytest.raises(ValueError, match="from '" + "é" * 40 + r"'\.\.\. \("):
         yrdif("s", "e", "é" * 41)
     for s, hint in ((1, r"i64; .* values \(cast integer days with \.cast\(pl\.Date\)\)"),
-                    ("2000-01-01", r"str; .* values \(parse texts with \.str\.to_date\(\)\)"), (True, r"bool; .* values(?! \()")):
+                    ("2000-01-01", r"str; .* values \(parse texts with \.str\.to_date\(\)\)"),
+                    (True, r"bool; .* values(?! \()")):
         with pytest.raises(pl.exceptions.ComputeError, match="start 's' is " + hint):
             pl.DataFrame({"s": [s], "e": [2.0]}).select(yrdif("s", "e"))
     with pytest.raises(TypeError, match="basis"):

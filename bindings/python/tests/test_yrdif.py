@@ -37,7 +37,8 @@ def test_golden_cases_every_form(cases):
     start = g.start.astype(float) if kind == "values" else g.start.to_numpy()
     end = g.end.astype(float) if kind == "values" else g.end.to_numpy().astype("datetime64[D]")
     for basis, want in ((g.basis.to_numpy(dtype=object), g.years), (pd.Categorical(g.basis), g.years),
-                        (pd.array(g.basis, dtype="string"), g.years), (g.basis.map(str.encode), g.years_bytes)):
+                        (pd.array(g.basis, dtype="string"), g.years),
+                        (g.basis.map(str.encode), g.years_bytes)):
         assert as_hex(yrdif.yrdif(start, end, basis)) == list(want)
     for b, rows in g.groupby("basis"):
         s, e = np.asarray(start)[rows.index], np.asarray(end)[rows.index]

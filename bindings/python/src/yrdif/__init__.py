@@ -30,8 +30,8 @@ Dates
 ``numpy.datetime64`` of any unit and arrays of them, pandas ``Timestamp``,
 ``Series`` and ``DatetimeIndex`` (a time zone's own calendar date),
 pandas ``Period`` of a day or less (the day that holds it; a longer one is
-a TypeError), and plain numbers, read as the host's date values: days from 1960-01-01,
-fractions allowed.  Texts are read as the ``yrdif`` command reads them:
+a TypeError), and plain numbers, read as the host's date values: days
+from 1960-01-01, fractions allowed.  Texts are read as the ``yrdif`` command reads them:
 ISO 8601 dates ("2000-01-31", "+20000-12-31", "60-01-01" with the year
 widened through the host's default cutoff 1926), optionally with a time
 of day ("2000-01-31T10:30"), or numbers ("14610" is a date value, as
