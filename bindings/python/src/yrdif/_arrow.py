@@ -66,15 +66,25 @@ def chunked(x, arg):
         import pyarrow.compute as pc
 
         c = pc.run_end_decode(c)
-    return c.cast(c.type.value_type) if pa.types.is_dictionary(c.type) else c
+    if not pa.types.is_dictionary(c.type):
+        return c
+    value = c.type.value_type
+    if _is_view(pa, value):  # Polars' Categorical: Arrow decodes no view type but by a cast of its dictionary
+        value = pa.large_string() if pa.types.is_string_view(value) else pa.large_binary()
+        c = c.cast(pa.dictionary(c.type.index_type, value))
+    return c.cast(value)
+
+
+def _is_view(pa, t):
+    """Whether t is one of Arrow's string or binary view types (pyarrow 16 on)."""
+    return getattr(pa.types, "is_string_view", lambda _: False)(t) or \
+        getattr(pa.types, "is_binary_view", lambda _: False)(t)
 
 
 def _is_text(pa, t):
     """Whether Arrow type t holds texts: strings, or binary as bytes are."""
     return (pa.types.is_string(t) or pa.types.is_large_string(t) or pa.types.is_binary(t)
-            or pa.types.is_large_binary(t)
-            or getattr(pa.types, "is_string_view", lambda _: False)(t)
-            or getattr(pa.types, "is_binary_view", lambda _: False)(t))
+            or pa.types.is_large_binary(t) or _is_view(pa, t))
 
 
 _TICKS_A_DAY = {"s": 86_400, "ms": 86_400_000, "us": 86_400_000_000, "ns": 86_400_000_000_000}
