@@ -114,10 +114,11 @@ TEST(Yrdif, Runs)
          "start,end,basis\n.,1,AGE\n0,1,nope\n0,1\n0\n\n"},
         {"date texts at the reader's edges", {"--csv"}, 1,
          "start,end,yrdif\n-2000-01-01,1,\n1e4,2.5E+4,41.06575342465753\n2000-01-01T10:00x00,1,\n"
-         "2000-01-01x10:00,1,\n1e,1,\n2000-01-01 10:60,1,\n2000-01-01T23:59,14610,0\n",
-         "yrdif: 5 of 7 rows have no result",
+         "2000-01-01x10:00,1,\n1e,1,\n2000-01-01 10:60,1,\n2000-01-01T23:59,14610,0\n"
+         "2000-01-01 00:00:00.5,14610,0\n",
+         "yrdif: 5 of 8 rows have no result",
          "start,end\n-2000-01-01,1\n1e4,2.5E+4\n2000-01-01T10:00x00,1\n2000-01-01x10:00,1\n1e,1\n"
-         "2000-01-01 10:60,1\n2000-01-01T23:59,14610\n"},
+         "2000-01-01 10:60,1\n2000-01-01T23:59,14610\n2000-01-01 00:00:00.5,14610\n"},
         {"strict stops at the first bad row", {"--csv", "--strict"}, 1,
          "start,end,basis,yrdif\n0,365,ACT/365,1\n0,1,nope,\n",
          "<stdin>:3: basis: basis 'nope' is not recognised", "start,end,basis\n0,365,ACT/365\n0,1,nope\n0,2,AGE\n"},
