@@ -176,6 +176,7 @@ BAD = [
     (lambda: yrdif.yrdif(D32(), pa().array(["later", "soon"])), ValueError, "end: 'later' is neither"),
     (lambda: yrdif.yrdif(D32(), pa().array([0], pa().date32())), ValueError, "start has 2 rows, end 1"),
     (lambda: yrdif.yrdif(np.zeros(3), D32()), ValueError, "start has 3 rows, end 2"),
+    (lambda: yrdif.yrdif(D32(), np.zeros((1, 2))), ValueError, "end has shape (1, 2), start 2"),
     (lambda: yrdif.yrdif(D32(), D32(), ["AGE"] * 3), ValueError, "basis has 3 rows, the dates 2"),
     (lambda: yrdif.yrdif(D32(), D32(), pa().array([1, 2])), TypeError, "basis: an Arrow column of int64"),
     (lambda: yrdif.yrdif(D32(), pa().array([1, 2], pa().duration("s"))), TypeError, "end: durations"),
@@ -278,6 +279,7 @@ def test_arrow_scalars_and_binary_texts():
         assert as_hex(yrdif.yrdif([form, None], 15157.0, [pa.scalar("ACT/ACT")] * 2)) == want + [MISSING]
     assert yrdif.days(pa.scalar(None, pa.date32()), 0.0) is None
     assert yrdif.basis_name(pa.scalar("A/360")) == "30/360"
+    assert isinstance(yrdif.yrdif(pa.chunked_array([D32()]), 0.0), pa.ChunkedArray)  # chunked in, out
     assert yrdif.yrdif(pa.array([0, 1], pa.date32()), 0.0, pa.nulls(2)).null_count == 2
     assert yrdif.yrdif(pa.array([2**64 - 1], pa.uint64()), 0.0).to_pylist() == [None]
     got = yrdif.yrdif(pa.array([b"2000-01-01"] * 2 + [None], pa.large_binary()),
