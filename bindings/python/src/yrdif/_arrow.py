@@ -69,7 +69,9 @@ def chunked(x, arg):
     if not pa.types.is_dictionary(c.type):
         return c
     value = c.type.value_type
-    if _is_view(pa, value):  # Polars' Categorical: Arrow decodes no view type but by a cast of its dictionary
+    # A dictionary of views (a Polars Categorical) Arrow cannot cast to its
+    # values: its dictionary becomes large texts first.
+    if _is_view(pa, value):
         value = pa.large_string() if pa.types.is_string_view(value) else pa.large_binary()
         c = c.cast(pa.dictionary(c.type.index_type, value))
     return c.cast(value)
