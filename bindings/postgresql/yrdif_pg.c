@@ -83,8 +83,8 @@ static int32 basis_arg(FunctionCallInfo fcinfo)
                         errhint("Use '30/360', 'ACT/ACT', 'ACT/360', 'ACT/365' or 'AGE'; "
                                 "yrdif_basis(text) tells how a text is read.")));
     }
-    if (c == NULL || c->cap < len) {
-        c = MemoryContextAlloc(fcinfo->flinfo->fn_mcxt, offsetof(BasisCache, text) + len + 1);
+    if (c == NULL || c->cap < len) { /* the text's bytes alone: it is compared by its length */
+        c = MemoryContextAlloc(fcinfo->flinfo->fn_mcxt, offsetof(BasisCache, text) + len);
         c->cap = len;
         fcinfo->flinfo->fn_extra = c;
     }
