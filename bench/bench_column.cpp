@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "column.h"
+#include "column_simd.h"
 #include "tkyrdif.h"
 
 namespace {
@@ -110,6 +111,29 @@ void BM_ColumnWide(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 10000000);
 }
 
+// The float64 loop of this processor's widest variant in either form, with
+// (1) and without (0) asking for its dates ahead: column.cpp chooses one by
+// the processor's maker, and this shows what the choice is worth here.
+void BM_ColumnAhead(benchmark::State &state)
+{
+    auto basis = static_cast<int32_t>(state.range(0));
+    const bool ahead = state.range(1) != 0;
+    __builtin_cpu_init();
+    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                        __builtin_cpu_supports("avx512vl");
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    auto *run = avx512 ? (ahead ? tk_column_avx512_years_ahead : tk_column_avx512_years)
+                : avx2 ? (ahead ? tk_column_avx2_years_ahead : tk_column_avx2_years)
+                       : (ahead ? tk_column_sse2_years_ahead : tk_column_sse2_years);
+    Pairs &p = pairs(10000000);
+    for (auto _ : state) {
+        run(basis, p.start.data(), p.end.data(), p.start.size(), p.out.data());
+        benchmark::DoNotOptimize(p.out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 10000000);
+    state.SetLabel(__builtin_cpu_is("intel") ? "chosen: ahead" : "chosen: plain");
+}
+
 void BM_ZdatdifLoop(benchmark::State &state)
 {
     auto basis = static_cast<int32_t>(state.range(0));
@@ -141,6 +165,7 @@ void BM_Naive(benchmark::State &state)
 
 BENCHMARK(BM_Column)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
 BENCHMARK(BM_ColumnWide)->DenseRange(1, 5);
+BENCHMARK(BM_ColumnAhead)->ArgsProduct({{1, 2, 3, 4, 5}, {0, 1}});
 BENCHMARK(BM_ZdatdifLoop)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});
 BENCHMARK(BM_Naive)->Arg(1000)->Arg(10000000);
 BENCHMARK(BM_Date32)->ArgsProduct({{1, 2, 3, 4, 5}, {1000, 10000000}});

@@ -59,6 +59,13 @@ __attribute__((visibility("hidden"))) NOT_INSTRUMENTED years_fn *resolve_column_
 years_fn *resolve_column_years(void)
 {
     const int v = column_variant(); /* no table: it would need relocating first */
+    /* On Intel's processors the float64 loop runs faster on columns larger
+     * than the caches when it asks for its dates ahead (30/360 by a sixth
+     * at 10 million pairs); on AMD's it runs slower, by two fifths, at
+     * every length measured from 300,000 pairs to 10 million, so there it
+     * leaves them to the processor. */
+    if (__builtin_cpu_is("intel"))
+        return v == 2 ? tk_column_avx512_years_ahead : v == 1 ? tk_column_avx2_years_ahead : tk_column_sse2_years_ahead;
     return v == 2 ? tk_column_avx512_years : v == 1 ? tk_column_avx2_years : tk_column_sse2_years;
 }
 __attribute__((visibility("hidden"))) NOT_INSTRUMENTED tk_date32_fn *resolve_yrdif_date32(void);

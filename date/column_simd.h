@@ -15,6 +15,14 @@ void tk_column_avx2_years(int32_t basis, const double *start, const double *end,
                           double *years);
 void tk_column_avx512_years(int32_t basis, const double *start, const double *end, size_t n,
                             double *years);
+/* The same, each asking for the dates two blocks ahead of the one it is
+ * on. */
+void tk_column_sse2_years_ahead(int32_t basis, const double *start, const double *end, size_t n,
+                                double *years);
+void tk_column_avx2_years_ahead(int32_t basis, const double *start, const double *end, size_t n,
+                                double *years);
+void tk_column_avx512_years_ahead(int32_t basis, const double *start, const double *end, size_t n,
+                                  double *years);
 
 /* tk_yrdif_date32 (column.h), one for each processor variant. */
 typedef int64_t tk_date32_fn(int32_t basis, const int32_t *codes, const int32_t *start,

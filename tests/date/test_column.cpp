@@ -76,8 +76,9 @@ std::vector<std::array<int64_t, 2>> window_edges()
 // runs inside the windows go the fast way), and against the first day (so
 // that every count of days and of leap days is divided); random pairs; every
 // code (out-of-range ones included) for a whole column, with and without
-// days, and one code per row; every variant of the vectorised kernel over
-// the whole column and at every short length and alignment: each element
+// days, and one code per row; every variant of the vectorised kernel, in
+// both forms, over the whole column and at every short length and
+// alignment: each element
 // as the engine gives the pair alone.
 TEST(Column, EveryPairAsTheEngineGivesIt)
 {
@@ -121,8 +122,11 @@ TEST(Column, EveryPairAsTheEngineGivesIt)
         check("column with days", true);
         tk_yrdif_column(code, start.data(), end.data(), n, years.data(), nullptr);
         check("column", false);
-        for (auto run :
-             variants(tk_column_sse2_years, tk_column_avx2_years, tk_column_avx512_years))
+        auto runs = variants(tk_column_sse2_years, tk_column_avx2_years, tk_column_avx512_years);
+        for (auto run : variants(tk_column_sse2_years_ahead, tk_column_avx2_years_ahead,
+                                 tk_column_avx512_years_ahead))
+            runs.push_back(run); // the same loops, asking for their dates ahead
+        for (auto run : runs)
             if (code >= TK_BASIS_30_360 && code <= TK_BASIS_AGE) {
                 run(code, start.data(), end.data(), n, years.data());
                 check("variant", false);
