@@ -111,27 +111,19 @@ void BM_ColumnWide(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 10000000);
 }
 
-// The float64 loop of this processor's widest variant in either form, with
-// (1) and without (0) asking for its dates ahead: column.cpp chooses one by
-// the processor's maker, and this shows what the choice is worth here.
+// The float64 loop of this processor's variant in either form, with (1)
+// and without (0) asking for its dates ahead: column.cpp chooses one by the
+// processor's maker, and this shows what the choice is worth here.
 void BM_ColumnAhead(benchmark::State &state)
 {
     auto basis = static_cast<int32_t>(state.range(0));
-    const bool ahead = state.range(1) != 0;
-    __builtin_cpu_init();
-    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                        __builtin_cpu_supports("avx512vl");
-    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    auto *run = avx512 ? (ahead ? tk_column_avx512_years_ahead : tk_column_avx512_years)
-                : avx2 ? (ahead ? tk_column_avx2_years_ahead : tk_column_avx2_years)
-                       : (ahead ? tk_column_sse2_years_ahead : tk_column_sse2_years);
+    tk_years_fn *run = tk_column_years_for(state.range(1) != 0);
     Pairs &p = pairs(10000000);
     for (auto _ : state) {
         run(basis, p.start.data(), p.end.data(), p.start.size(), p.out.data());
         benchmark::DoNotOptimize(p.out.data());
     }
     state.SetItemsProcessed(state.iterations() * 10000000);
-    state.SetLabel(__builtin_cpu_is("intel") ? "chosen: ahead" : "chosen: plain");
 }
 
 void BM_ZdatdifLoop(benchmark::State &state)

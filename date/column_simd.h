@@ -9,20 +9,16 @@
 #include <stddef.h>
 #include <stdint.h>
 
-void tk_column_sse2_years(int32_t basis, const double *start, const double *end, size_t n,
-                          double *years);
-void tk_column_avx2_years(int32_t basis, const double *start, const double *end, size_t n,
-                          double *years);
-void tk_column_avx512_years(int32_t basis, const double *start, const double *end, size_t n,
-                            double *years);
+typedef void tk_years_fn(int32_t basis, const double *start, const double *end, size_t n,
+                         double *years);
+tk_years_fn tk_column_sse2_years, tk_column_avx2_years, tk_column_avx512_years;
 /* The same, each asking for the dates two blocks ahead of the one it is
  * on. */
-void tk_column_sse2_years_ahead(int32_t basis, const double *start, const double *end, size_t n,
-                                double *years);
-void tk_column_avx2_years_ahead(int32_t basis, const double *start, const double *end, size_t n,
-                                double *years);
-void tk_column_avx512_years_ahead(int32_t basis, const double *start, const double *end, size_t n,
-                                  double *years);
+tk_years_fn tk_column_sse2_years_ahead, tk_column_avx2_years_ahead, tk_column_avx512_years_ahead;
+
+/* The variant for this processor, in the form that asks ahead or in the
+ * other (column.cpp chooses the form by the processor's maker). */
+__attribute__((visibility("hidden"))) tk_years_fn *tk_column_years_for(bool ahead);
 
 /* tk_yrdif_date32 (column.h), one for each processor variant. */
 typedef int64_t tk_date32_fn(int32_t basis, const int32_t *codes, const int32_t *start,
